@@ -1,0 +1,46 @@
+// Test helpers: scratch folders, byte files, and running the built programs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<uint8_t>;
+
+// A fresh folder under the system temp folder, removed with its contents.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  // path() + "/" + name
+  std::string file(const std::string& name) const;
+
+ private:
+  std::string path_;
+};
+
+Bytes readBytes(const std::string& path);
+std::string readText(const std::string& path);
+void writeBytes(const std::string& path, const Bytes& data);
+void writeText(const std::string& path, const std::string& text);
+bool fileExists(const std::string& path);
+Bytes bytesOf(const std::string& text);
+
+struct ToolResult {
+  int status = -1;  // exit status; 128 + signal when the program was killed
+  std::string out;
+  std::string err;
+};
+
+// Runs a built program (from the build's bin folder) in `workDir` with the
+// given arguments, no standard input, and captures everything it printed.
+// KVO_RUNNER (e.g. "wine") is put in front of the command when set, and
+// KVO_EXE_SUFFIX (e.g. ".exe") after the program's name.
+ToolResult runTool(const std::string& tool, const std::vector<std::string>& args,
+                   const std::string& workDir);
+
+// A regular expression matching exactly `text` (for death-test output).
+std::string exactly(const std::string& text);
