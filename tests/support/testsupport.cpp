@@ -1,5 +1,6 @@
 #include "tests/support/testsupport.h"
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -92,4 +93,11 @@ std::string exactly(const std::string& text) {
     pattern += c;
   }
   return pattern + "$";
+}
+
+void limitAddressSpace(uint64_t bytes) {
+  struct rlimit limit;
+  limit.rlim_cur = bytes;
+  limit.rlim_max = bytes;
+  setrlimit(RLIMIT_AS, &limit);
 }

@@ -44,3 +44,17 @@ ToolResult runTool(const std::string& tool, const std::vector<std::string>& args
 
 // A regular expression matching exactly `text` (for death-test output).
 std::string exactly(const std::string& text);
+
+// True when built with AddressSanitizer, whose allocator ignores address-space
+// limits; tests of failing allocations skip themselves there.
+#if defined(__SANITIZE_ADDRESS__)
+#define KVO_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KVO_ASAN 1
+#endif
+#endif
+
+// Caps this process's address space so that large allocations fail (for use
+// inside a death test's child).
+void limitAddressSpace(uint64_t bytes);
