@@ -71,7 +71,7 @@ ToolResult runTool(const std::string& tool, const std::vector<std::string>& args
   std::string command = "cd " + shellQuote(workDir) + " && ";
   std::string runner = envOr("KVO_RUNNER", "");
   if (!runner.empty()) command += runner + " ";
-  command += shellQuote(std::string(KVO_BIN_DIR) + "/" + tool + envOr("KVO_EXE_SUFFIX", ""));
+  command += shellQuote(envOr("KVO_BIN_DIR", KVO_BIN_DIR) + "/" + tool + envOr("KVO_EXE_SUFFIX", ""));
   for (const std::string& arg : args) command += " " + shellQuote(arg);
   command += " </dev/null >" + shellQuote(capture.file("out")) + " 2>" +
              shellQuote(capture.file("err"));

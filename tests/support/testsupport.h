@@ -37,8 +37,9 @@ struct ToolResult {
 
 // Runs a built program (from the build's bin folder) in `workDir` with the
 // given arguments, no standard input, and captures everything it printed.
-// KVO_RUNNER (e.g. "wine") is put in front of the command when set, and
-// KVO_EXE_SUFFIX (e.g. ".exe") after the program's name.
+// KVO_RUNNER (e.g. "wine") is put in front of the command when set,
+// KVO_EXE_SUFFIX (e.g. ".exe") after the program's name, and KVO_BIN_DIR
+// replaces the build's own bin folder (to check another build).
 ToolResult runTool(const std::string& tool, const std::vector<std::string>& args,
                    const std::string& workDir);
 
