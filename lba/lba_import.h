@@ -1,0 +1,10 @@
+// The import mode: edited files written back into their rooms in the image.
+#pragma once
+
+#include <cstdint>
+
+#include "lba/lba_image.h"
+
+void lbaImport(const char* imagePath, const char* source);
+// True when the file was written.
+bool lbaImportFile(LbaImage* image, uint32_t fileIndex, const char* path);
