@@ -1,0 +1,138 @@
+// The four things kvogwh does: list, export to BMP, create from BMP, import
+// the pixels of a BMP.
+#include <cstdlib>
+#include <cstring>
+
+#include "bmp/bmp.h"
+#include "bmp/palette.h"
+#include "common/diag.h"
+#include "common/le.h"
+#include "common/stdioe.h"
+#include "graphics/gwh.h"
+#include "graphics/safesave.h"
+#include "platform/platform.h"
+
+void gwhPrintMode(const GwhOptions& opt) {
+  GwhFile gwh = gwhLoad(opt.first);
+  FILE* out = stdout;
+  if (opt.second) {
+    out = platFopen(opt.second, "w");
+    if (!out) {
+      report("ERROR: couldnt open file for output : %s\n", opt.second);
+      gwhFree(&gwh);
+      return;
+    }
+  }
+  gwhPrint(&gwh, out);
+  if (out != stdout) {
+    fpToNameAdd(out, opt.second);
+    fcloseE(out);  // a full disk shows here
+  }
+  gwhFree(&gwh);
+}
+
+// The game palette made editable: transparent blacks get odd shades of
+// magenta (or green) that the create mode recognises and turns back.
+static void exportColours(uint8_t* pal, const GwhOptions& opt) {
+  paletteSwizzle(pal, kGwhPaletteEntries);
+  if (!opt.noChange) {
+    if (colorIsZero(pal)) colorSetMagenta(pal);
+    if (opt.green)
+      paletteBlackToOddGreens(pal, kGwhPaletteEntries);
+    else
+      paletteBlackToOddMagentas(pal, kGwhPaletteEntries);
+    paletteMakeDistinct(pal, kGwhPaletteEntries);
+    palettePrintDuplicates(pal, kGwhPaletteEntries, nullptr);
+  }
+  paletteSwapRB(pal, kGwhPaletteEntries);
+}
+
+void gwhExport(const GwhOptions& opt) {
+  GwhFile gwh = gwhLoad(opt.first);
+  exportColours(gwh.palette, opt);
+  bmpSaveRawE(opt.second, gwh.pixels, static_cast<int32_t>(gwh.width),
+              static_cast<int32_t>(gwh.height), 8, gwh.palette);
+  gwhFree(&gwh);
+}
+
+static void importColours(uint8_t* pal, const GwhOptions& opt) {
+  paletteSwapRB(pal, kGwhPaletteEntries);
+  if (!opt.noChange) {
+    if (opt.green)
+      paletteOddGreensToBlack(pal, kGwhPaletteEntries);
+    else
+      paletteOddMagentasToBlack(pal, kGwhPaletteEntries);
+    if (colorIsMagenta(pal)) colorSetBlack(pal);
+  }
+  paletteSwizzle(pal, kGwhPaletteEntries);
+}
+
+void gwhCreate(const GwhOptions& opt) {
+  const char* bmpPath = opt.first;
+  const char* gwhPath = opt.second;
+  BmpImage* bmp = gwhBmpLoad(bmpPath);
+  if (!bmp) exitFailure();  // the check has said why
+  if (bmpBpp(bmp) != 8) {
+    report("ERROR: input BMP file must be %u-bit, is %u: %s\n", 8u, bmpBpp(bmp), bmpPath);
+    bmpFree(bmp);
+    return;
+  }
+  uint8_t* pixels = bmpExtractRawAuto(bmp);
+  if (!pixels) {
+    report("ERROR: couldnt get bitmap from BMP : %s\n", bmpPath);
+    bmpFree(bmp);
+    return;
+  }
+  // A palette of more than 256 entries was already cut to 256 on loading.
+  if (!bmpPalette(bmp) || bmpPaletteBytes(bmp) < kGwhPaletteBytes) {
+    report("ERROR: couldnt get palette from BMP or wrong size (<1024B): %s\n", bmpPath);
+    std::free(pixels);
+    bmpFree(bmp);
+    return;
+  }
+  uint8_t palette[kGwhPaletteBytes];
+  std::memcpy(palette, bmpPalette(bmp), kGwhPaletteBytes);
+  importColours(palette, opt);
+
+  // A top-down BMP has a negative height; the picture's height is its size.
+  const uint32_t width = bmpWidthAbs(bmp);
+  const uint32_t height = bmpHeightAbs(bmp);
+  uint8_t header[kGwhHeaderSize] = {};
+  wr32(header, width);
+  wr32(header + 4, height);
+  std::string temp;
+  FILE* fp = tempOpenBeside(gwhPath, &temp);
+  fwriteE(header, 1, kGwhHeaderSize, fp);
+  fwriteE(palette, 1, kGwhPaletteBytes, fp);
+  if (bmpRawSize(bmp) != 0) fwriteE(pixels, 1, bmpRawSize(bmp), fp);
+  tempCommit(fp, temp, gwhPath);
+  std::free(pixels);
+  bmpFree(bmp);
+}
+
+void gwhImport(const GwhOptions& opt) {
+  const char* bmpPath = opt.second;
+  const char* outPath = opt.third ? opt.third : opt.first;
+  GwhFile gwh = gwhLoad(opt.first);
+  BmpImage* bmp = gwhBmpLoad(bmpPath);
+  if (!bmp) fatal("ERROR: cannot load data from BMP file : %s\n", bmpPath);
+  uint32_t width = 0, height = 0, bpp = 0;
+  uint8_t* raw = bmpRawFromImage(bmp, &width, &height, &bpp, nullptr, false);
+  if (width != gwh.width || height != gwh.height || bpp != 8) {
+    report("ERROR: BMP resolution (%s; %ux%ux%u) doesnt match GWH (%s; %u%u%u)\n", bmpPath,
+           width, height, bpp, gwh.name, gwh.width, gwh.height, 8u);
+    std::free(raw);
+    gwhFree(&gwh);
+    return;
+  }
+  if (opt.mask)
+    mergeUnlessKey(raw, gwh.pixels, gwh.pixelCount, gwh.key);
+  else if (gwh.pixelCount != 0)
+    std::memcpy(gwh.pixels, raw, gwh.pixelCount);
+  // The output is often the input itself: it is replaced only once the new
+  // data is completely written.
+  if (!saveReplacing(outPath, gwh.data, gwh.size))
+    fatal("ERROR: couldn't write data (%u bytes) to file '%s'\n", gwh.size, outPath);
+  std::free(raw);
+  gwhFree(&gwh);
+}

@@ -1,0 +1,274 @@
+#include "graphics/map1.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "common/diag.h"
+#include "common/fileload.h"
+#include "common/le.h"
+#include "graphics/safesave.h"
+
+namespace {
+const char kMagic[] = "MAP1";
+
+uint64_t addSaturated(uint64_t a, uint64_t b) { return a > UINT64_MAX - b ? UINT64_MAX : a + b; }
+
+uint64_t listBytes(uint32_t listCount) { return (4ull * listCount + 15) & ~15ull; }
+
+// Reads the YNSC data's entry count; a section without room for it (data
+// size 0 at the very end of the file) counts as empty.
+uint32_t ynscEntryCount(const uint8_t* data, uint32_t size, uint32_t dataStart) {
+  return static_cast<uint64_t>(dataStart) + 4 <= size ? rd32(data + dataStart) : 0;
+}
+
+bool checkHeader(const uint8_t* data, uint32_t size, const char* name) {
+  if (!data) {
+    report("ERROR: assert : kvomapValidate : map must not be NULL\n");
+    return false;
+  }
+  if (size < kMapMinFileSize) {
+    report("ERROR: file must have at last %u bytes , have %u : %s\n", kMapMinFileSize, size, name);
+    return false;
+  }
+  if (std::memcmp(data, kMagic, 4) != 0) report("WARN: file dont start with '%s' : %s\n", kMagic, name);
+  if (rd32(data + 4) || rd32(data + 8) || rd32(data + 12))
+    report("WARN: file bytes 5-16 expected zero: %s\n", name);
+  uint32_t chain = rd32(data + 16);
+  if (chain == 0) {
+    report("ERROR: offset for YNSC section is 0 = not present, nothing to do : %s\n", name);
+    return false;
+  }
+  if (chain > size) {
+    report("ERROR: offset for YNSC section %u bigger than file size %u : %s\n", chain, size, name);
+    return false;
+  }
+  if (static_cast<uint64_t>(chain) + kMapMinChainSize > size) {
+    report("ERROR: offset+minsize for YNSC section %llu bigger than file size %u : %s\n",
+           static_cast<unsigned long long>(chain) + kMapMinChainSize, size, name);
+    return false;
+  }
+  return true;
+}
+
+uint32_t sectionDataSize(const uint8_t* data, uint32_t offset) { return 16 * rd32(data + offset + 4); }
+
+// Checks the YNSC section at `offset` and every entry in it.
+bool checkYnsc(const uint8_t* data, uint32_t size, uint32_t offset, const char* name,
+               MapSection* section) {
+  if (!mapSectionCheck(offset, data, size, "YNSC", name)) return false;
+  section->offset = offset;
+  section->dataSize = sectionDataSize(data, offset);
+  uint32_t dataStart = offset + kMapSectionHeadSize;
+  uint32_t dataEnd = dataStart + section->dataSize;
+  uint32_t count = ynscEntryCount(data, size, dataStart);
+  uint64_t at = static_cast<uint64_t>(dataStart) + 16;
+  for (uint32_t j = 0; j < count; ++j) {
+    MapEntry entry;
+    uint64_t needed = 0;
+    if (at >= dataEnd || !mapReadEntry(data, static_cast<uint32_t>(at), dataEnd, &entry, &needed)) {
+      if (at >= dataEnd && needed == 0) needed = kMapEntryFixedSize;
+      report("ERROR: YNSC %u-th entry data outside givem memory : 0x%llX > 0x%X : %s\n", j,
+             static_cast<unsigned long long>(needed), section->dataSize, name);
+      return false;
+    }
+    section->entries.push_back(entry);
+    at += entry.length;
+  }
+  return true;
+}
+}  // namespace
+
+bool mapSectionCheck(uint32_t offset, const uint8_t* data, uint32_t size, const char* tag,
+                     const char* name) {
+  if (size < kMapSectionHeadSize) {
+    report("ERROR: for %s section should be at last 0x%X bytes in memory, is 0x%X : %s\n", tag,
+           kMapSectionHeadSize, size, name);
+    return false;
+  }
+  if (offset >= size) {
+    report("ERROR: %s section pointer after file data : offset 0x%X : %s\n", tag, offset, name);
+    return false;
+  }
+  // The header itself must be inside before its data size can be read.
+  uint64_t end = static_cast<uint64_t>(offset) + kMapSectionHeadSize;
+  if (end <= size) end += 16ull * rd32(data + offset + 4);
+  if (end > size) {
+    report("ERROR: %s section ptr+size after file data : offset 0x%llX : %s\n", tag,
+           static_cast<unsigned long long>(end), name);
+    return false;
+  }
+  if (std::memcmp(data + offset, tag, 4) != 0)
+    report("WARN: %s section (expected at pos 0x%X) dont start with '%s' : %s\n", tag,
+           offset + kMapSectionHeadSize, tag, name);
+  return true;
+}
+
+bool mapReadEntry(const uint8_t* data, uint32_t offset, uint32_t limit, MapEntry* entry,
+                  uint64_t* needed) {
+  auto fits = [&](uint64_t length) { return offset + length <= limit; };
+  const uint8_t* p = data + offset;
+  if (!fits(kMapEntryListOffset)) {
+    *needed = kMapEntryFixedSize;
+    return false;
+  }
+  MapEntry e;
+  e.offset = offset;
+  e.drawWidth = rd32(p + 4);
+  e.drawHeight = rd32(p + 8);
+  e.x = static_cast<int32_t>(rd32(p + 12));
+  e.y = static_cast<int32_t>(rd32(p + 16));
+  e.listCount = rd32(p + 144);
+  uint64_t bitmapGroup = kMapEntryListOffset + listBytes(e.listCount);
+  uint64_t length = kMapEntryFixedSize + listBytes(e.listCount);
+  if (!fits(bitmapGroup + kMapBitmapGroupHead)) {
+    *needed = length;
+    return false;
+  }
+  const uint8_t* bg = p + bitmapGroup;
+  e.bitmapGroup = offset + static_cast<uint32_t>(bitmapGroup);
+  e.bitmapWidth = rd32(bg + 16);
+  e.bitmapHeight = rd32(bg + 20);
+  e.bitmapCount = rd32(bg + 24);
+  e.bitmapSlotSize = rd32(bg + 28);
+  uint64_t bitmaps = static_cast<uint64_t>(e.bitmapCount) * e.bitmapSlotSize;
+  uint64_t paletteGroup = addSaturated(bitmapGroup + kMapBitmapGroupHead, bitmaps);
+  length = addSaturated(length, bitmaps);
+  if (!fits(addSaturated(paletteGroup, kMapPaletteGroupHead))) {
+    *needed = length;
+    return false;
+  }
+  const uint8_t* pg = p + paletteGroup;
+  e.paletteGroup = offset + static_cast<uint32_t>(paletteGroup);
+  e.paletteWidth = rd32(pg + 32);
+  e.paletteHeight = rd32(pg + 36);
+  e.paletteCount = rd32(pg + 40);
+  e.paletteSlotSize = rd32(pg + 44);
+  length = addSaturated(length, static_cast<uint64_t>(e.paletteCount) * e.paletteSlotSize);
+  if (!fits(length)) {
+    *needed = length;
+    return false;
+  }
+  e.length = static_cast<uint32_t>(length);
+  *entry = e;
+  return true;
+}
+
+bool mapCheck(uint8_t* data, uint32_t size, const char* name, MapFile* map) {
+  map->data = data;
+  map->size = size;
+  map->name = name;
+  if (!checkHeader(data, size, name)) return false;
+  map->header = data + 16;
+  uint32_t at = rd32(data + 16);
+  if (!mapSectionCheck(at, data, size, "YNDT", name)) return false;
+  uint32_t yndtSize = sectionDataSize(data, at);
+  if (yndtSize != 0) report("WARN: YNDT section data size expected zero: %s\n", name);
+  at += kMapSectionHeadSize + yndtSize;
+
+  if (!mapSectionCheck(at, data, size, "YNPR", name)) return false;
+  uint32_t ynprUnits = rd32(data + at + 4);
+  if (ynprUnits != 1)
+    report("WARN: YNPR section size should be 16 bytes, is %u*16: %s\n", ynprUnits, name);
+  uint32_t countAt = at + kMapSectionHeadSize;
+  if (static_cast<uint64_t>(countAt) + 4 > size) {
+    report("ERROR: %s section ptr+size after file data : offset 0x%X : %s\n", "YNPR", countAt + 4,
+           name);
+    return false;
+  }
+  map->ynscCount = rd32(data + countAt);
+  at = countAt + 16 * ynprUnits;
+  map->firstYnsc = at;
+
+  map->sections.clear();
+  for (uint32_t i = 0; i < map->ynscCount; ++i) {
+    MapSection section;
+    if (!checkYnsc(data, size, at, name, &section)) return false;
+    at = section.offset + kMapSectionHeadSize + section.dataSize;
+    map->sections.push_back(std::move(section));
+  }
+  map->paletteFlags = kMapDefaultFlags;
+  map->rangeGiven = false;
+  map->ynscRange = map->entryRange = map->bitmapRange = IndexRange();
+  map->output32 = false;
+  map->importPalette = false;
+  return true;
+}
+
+MapFile* kvomapValidate(uint8_t* data, uint32_t size, const char* name) {
+  MapFile* map = new MapFile;
+  if (!mapCheck(data, size, name, map)) {
+    mapFree(map);
+    exitFailure();
+  }
+  return map;
+}
+
+MapFile* mapLoad(const char* path) {
+  long size = 0;
+  uint8_t* data = fileLoadE(path, &size, 0, 0);
+  return kvomapValidate(data, static_cast<uint32_t>(size), path);
+}
+
+void mapFree(MapFile* map) {
+  if (!map) return;
+  std::free(map->data);
+  delete map;
+}
+
+void mapSave(const MapFile* map, const char* path) {
+  if (!saveReplacing(path, map->data, map->size))
+    fatal("ERROR: can't write to file : %s : %s\n", path, std::strerror(errno));
+}
+
+uint64_t mapEntryLength(const uint8_t* entry) {
+  const uint8_t* bg = mapBitmapGroup(entry);
+  const uint8_t* pg = mapPaletteGroup(entry);
+  return kMapEntryFixedSize + listBytes(rd32(entry + 144)) +
+         static_cast<uint64_t>(rd32(bg + 24)) * rd32(bg + 28) +
+         static_cast<uint64_t>(rd32(pg + 40)) * rd32(pg + 44);
+}
+
+const uint8_t* mapBitmapGroup(const uint8_t* entry) {
+  return entry + kMapEntryListOffset + listBytes(rd32(entry + 144));
+}
+
+const uint8_t* mapPaletteGroup(const uint8_t* entry) {
+  const uint8_t* bg = mapBitmapGroup(entry);
+  return bg + kMapBitmapGroupHead + static_cast<uint64_t>(rd32(bg + 24)) * rd32(bg + 28);
+}
+
+namespace {
+// Every slot's payload (slot size - 16 bytes from slot + 16) equals the
+// first one's. Slots smaller than their head have an empty payload.
+bool slotsSame(const uint8_t* slots, uint32_t count, uint32_t slotSize, uint32_t first,
+               uint32_t last) {
+  uint32_t space = slotSize > kMapSlotHead ? slotSize - kMapSlotHead : 0;
+  const uint8_t* base = slots + kMapSlotHead + static_cast<size_t>(first) * slotSize;
+  for (uint32_t k = first + 1; k <= last && k < count; ++k)
+    if (std::memcmp(base, slots + kMapSlotHead + static_cast<size_t>(k) * slotSize, space) != 0)
+      return false;
+  return true;
+}
+}  // namespace
+
+bool mapAllBitmapsSame(const MapFile* map, const MapEntry& e) {
+  return e.bitmapCount > 1 && slotsSame(map->data + e.bitmapGroup + kMapBitmapGroupHead,
+                                        e.bitmapCount, e.bitmapSlotSize, 0, e.bitmapCount - 1);
+}
+
+bool mapAllPalettesSame(const MapFile* map, const MapEntry& e) {
+  return e.paletteCount > 1 && slotsSame(map->data + e.paletteGroup + kMapPaletteGroupHead,
+                                         e.paletteCount, e.paletteSlotSize, 0, e.paletteCount - 1);
+}
+
+bool mapLastTwoPalettesSame(const MapFile* map, const MapEntry& e) {
+  return e.paletteCount >= 2 &&
+         slotsSame(map->data + e.paletteGroup + kMapPaletteGroupHead, e.paletteCount,
+                   e.paletteSlotSize, e.paletteCount - 2, e.paletteCount - 1);
+}
+
+bool mapFirstTwoPalettesSame(const MapFile* map, const MapEntry& e) {
+  return e.paletteCount >= 2 && slotsSame(map->data + e.paletteGroup + kMapPaletteGroupHead,
+                                          e.paletteCount, e.paletteSlotSize, 0, 1);
+}
