@@ -117,7 +117,7 @@ TEST(MapCheck, ChecksSectionsAndTheirSizes) {
   put32(b, 0x40 + 4, 1);  // YNDT with data: the YNPR section moves 16 bytes on
   CheckResult moved = check(b);
   EXPECT_FALSE(moved.ok);
-  EXPECT_EQ(moved.err.substr(0, 152),
+  EXPECT_EQ(moved.err.substr(0, 151),
             "WARN: YNDT section (expected at pos 0x50) dont start with 'YNDT' : m.map\n"
             "WARN: YNDT section data size expected zero: m.map\n"
             "ERROR: YNPR section ptr+size");
