@@ -1,6 +1,7 @@
 // kvogwh: converts the game's ".gwh" pictures to BMP files and back.
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 
 #include "common/diag.h"
 #include "graphics/gwh.h"
