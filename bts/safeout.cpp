@@ -18,9 +18,10 @@ struct PendingOutput {
 };
 
 // Outputs opened and not yet in place; removed if the process ends first.
+// Never destroyed, so that the exit handler can still read it.
 std::vector<PendingOutput>& pending() {
-  static std::vector<PendingOutput> list;
-  return list;
+  static std::vector<PendingOutput>* list = new std::vector<PendingOutput>;
+  return *list;
 }
 
 void removePendingAtExit() {

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include "bts/dialog.h"
+#include "tests/bts/btsfixtures.h"
+
+namespace {
+Bytes text(uint32_t length, uint8_t fill) {
+  Bytes bytes(length, fill);
+  if (length) bytes.back() = 0;
+  return bytes;
+}
+
+std::string openWarnings(const Bytes& section, DialogView* view) {
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(dialogOpen(section.data(), uint32_t(section.size()), "d.bt", view));
+  return testing::internal::GetCapturedStderr();
+}
+}  // namespace
+
+TEST(DialogOpen, BuildsTheTextTable) {
+  Bytes section = makeDialog({text(10, 1), {}, text(10, 2), text(10, 3), text(10, 4)}, {0xFF, 0xFF});
+  DialogView view;
+  EXPECT_EQ(openWarnings(section, &view), "");
+  EXPECT_EQ(view.headSize, 128u);
+  EXPECT_EQ(view.size, 168u);  // the padding is not dialog data
+  EXPECT_EQ(view.nonEmptyCount, 4u);
+  const uint32_t lengths[5] = {10, 0, 10, 10, 10}, offsets[5] = {128, 138, 138, 148, 158};
+  for (uint32_t k = 0; k < 5; ++k) {
+    EXPECT_EQ(view.texts[k].length, lengths[k]) << k;
+    EXPECT_EQ(view.texts[k].offset, offsets[k]) << k;
+    EXPECT_EQ(view.texts[k].data, section.data() + offsets[k]) << k;
+  }
+}
+
+TEST(DialogOpen, WarnsAboutTrailingDataOddHeadAndMissingEnd) {
+  Bytes trailing = makeDialog({text(4, 1), text(4, 2), text(4, 3), text(4, 4), text(4, 5)},
+                              {0x12, 0x34, 0xFF});
+  DialogView view;
+  EXPECT_EQ(openWarnings(trailing, &view), "WARN: trailing data after last dialog endchar : 3 bytes : d.bt\n");
+  EXPECT_EQ(view.size, 148u);
+  gDialogSettings.trailingWarning = false;
+  EXPECT_EQ(openWarnings(trailing, &view), "");
+  gDialogSettings.trailingWarning = true;
+
+  Bytes odd = makeDialog({{9, 9, 0}, text(2, 2), {}, {}, {7, 7}});
+  odd[0] = 2;  // text 0 starts two bytes late: those two bytes belong to the head
+  EXPECT_EQ(openWarnings(odd, &view),
+            "WARN: dialog first pointer should be multiple 4 : 130 : d.bt\n"
+            "WARN: there should be 'zero' char at dialogs data end : d.bt\n");
+  EXPECT_EQ(view.headSize, 130u);
+  EXPECT_EQ(view.texts[0].length, 1u);
+  EXPECT_EQ(view.texts[4].length, 2u);
+  EXPECT_EQ(view.size, uint32_t(odd.size()));
+}
+
+TEST(DialogOpenDeath, RefusesBrokenSections) {
+  Bytes section = makeDialog({text(8, 1), text(8, 2), text(8, 3), text(8, 4), text(8, 5)});
+  auto refuses = [](const Bytes& data, const std::string& message) {
+    EXPECT_EXIT(dialogOpenOrDie(data.data(), uint32_t(data.size()), "d.bt"),
+                testing::ExitedWithCode(1), exactly(message)) << message;
+  };
+  Bytes descending = section;
+  descending[8] = 4;
+  refuses(descending, "ERROR: dialog pointers must be ascending : pos 1 : 8, next 4 : d.bt\n");
+  refuses(Bytes(section.begin(), section.begin() + 120),
+          "ERROR: dialog first pointer is bigger than dialog size : 128 > 120: d.bt\n");
+  refuses(Bytes(section.begin(), section.begin() + 160),
+          "ERROR: some (or last) dialog pointers is biger than file size: ptr 160 : size 160: d.bt\n");
+  refuses(Bytes(5, 0), "ERROR: dialog section is too small to be valid : 5 (min 6) : d.bt\n");
+  DialogView view;
+  EXPECT_FALSE(dialogOpen(section.data(), 5, "d.bt", &view));
+}
+
+TEST(DialogStrip, KeepsOneZeroPerText) {
+  Bytes section = makeDialog({text(12, 1), {}, text(7, 2), text(1, 3), text(5, 4)}, {0xFF});
+  Bytes stripped = dialogStripTexts(section.data(), uint32_t(section.size()), "d.bt");
+  Bytes expected(section.begin(), section.begin() + 128);
+  const uint8_t offsets[5] = {0, 1, 1, 2, 3};
+  for (int k = 0; k < 5; ++k) {
+    expected[4 * k] = offsets[k];
+    expected[4 * k + 1] = 0;
+  }
+  expected.resize(132, 0);
+  EXPECT_EQ(stripped, expected);  // 132 bytes, no padding needed
+}
+
+TEST(DialogSeparator, ConvertsBackslashNAndRefusesLongOnes) {
+  DialogSettings saved = gDialogSettings;
+  dialogSetSeparator("\\n==\\n");
+  EXPECT_EQ(std::string(gDialogSettings.separator, gDialogSettings.separator + gDialogSettings.separatorLength),
+            "\r\n==\r\n");
+  testing::internal::CaptureStderr();
+  dialogSetSeparator(std::string(129, '-').c_str());
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "WARN: given separator size is bigger than maximum : 129 (max 128)\n");
+  EXPECT_EQ(gDialogSettings.separatorLength, 6u);
+  gDialogSettings = saved;
+}
