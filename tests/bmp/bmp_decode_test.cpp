@@ -1,0 +1,87 @@
+// Written BMP files decoded by an independent decoder (ImageMagick), pixel
+// by pixel against the colours the writer meant.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "bmp/bmp.h"
+#include "bmp/palette.h"
+#include "tests/bmp/bmpbuild.h"
+
+namespace {
+bool haveDecoder() { return std::system("command -v convert >/dev/null 2>&1") == 0; }
+
+// Red, green, blue bytes of every pixel, rows top-down.
+Bytes decodeRgb(const std::string& path) {
+  std::string command = "convert '" + path + "' -depth 8 rgb:- 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  Bytes out;
+  if (!pipe) return out;
+  uint8_t buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.insert(out.end(), buf, buf + n);
+  pclose(pipe);
+  return out;
+}
+
+// The colour an index stands for in a BMP-order palette.
+void addColour(Bytes& out, const uint8_t* bgra) { out.insert(out.end(), {bgra[2], bgra[1], bgra[0]}); }
+
+// A palette whose entries all differ in every channel.
+Bytes colourfulPalette(uint32_t count) {
+  Bytes p;
+  for (uint32_t i = 0; i < count; ++i)
+    p.insert(p.end(), {uint8_t(17 * i + 3), uint8_t(255 - 7 * i), uint8_t(31 * i + 11), 0x80});
+  return p;
+}
+}  // namespace
+
+TEST(BmpDecode, IndexedPicturesShowTheirPaletteColours) {
+  if (!haveDecoder()) GTEST_SKIP() << "ImageMagick convert not installed";
+  TempDir dir;
+  const uint32_t w = 5, h = 3;
+  for (uint32_t bpp : {8u, 4u}) {
+    const uint32_t colours = 1u << bpp;
+    Bytes pal = colourfulPalette(colours);
+    Bytes raw;
+    Bytes expected;
+    const uint32_t rowBytes = bpp == 8 ? w : (w + 1) / 2;
+    for (uint32_t y = 0; y < h; ++y) {
+      Bytes row(rowBytes, 0);
+      for (uint32_t x = 0; x < w; ++x) {
+        uint32_t index = (x * 7 + y * 3) % colours;
+        if (bpp == 8)
+          row[x] = uint8_t(index);
+        else
+          row[x / 2] |= uint8_t(x % 2 ? index << 4 : index);  // left pixel low
+        addColour(expected, &pal[4 * index]);
+      }
+      raw.insert(raw.end(), row.begin(), row.end());
+    }
+    std::string path = dir.file("pic" + std::to_string(bpp) + ".bmp");
+    bmpSaveRawE(path.c_str(), raw.data(), w, h, bpp, pal.data());
+    EXPECT_EQ(decodeRgb(path), expected) << bpp << "-bit";
+  }
+}
+
+TEST(BmpDecode, TrueColourAndThirtyTwoBitExport) {
+  if (!haveDecoder()) GTEST_SKIP() << "ImageMagick convert not installed";
+  TempDir dir;
+  const Bytes rgb = {255, 0, 0, 0, 255, 0, 0, 0, 255, 10, 20, 30, 40, 50, 60, 70, 80, 90};
+  std::string path = dir.file("rgb.bmp");
+  bmpSaveRawE(path.c_str(), rgb.data(), 3, 2, 24, nullptr);
+  EXPECT_EQ(decodeRgb(path), rgb);
+
+  // 8-bit pixels through an opaque palette into a 32-bit picture.
+  Bytes pal = colourfulPalette(256);
+  const Bytes pixels = {0, 1, 2, 200, 255, 17};
+  path = dir.file("t32.bmp");
+  Bytes lookup = pal;
+  ASSERT_EQ(paletteExportSave32(path.c_str(), pixels.data(), 3, 2, 8, lookup.data(), false), 0);
+  Bytes expected;
+  for (uint8_t p : pixels) addColour(expected, &pal[4 * p]);
+  EXPECT_EQ(decodeRgb(path), expected);
+  Bytes file = readBytes(path);
+  EXPECT_EQ(file[54 + 3], 0xFF);  // opaque game alpha doubled
+}

@@ -1,0 +1,66 @@
+// Builds BMP files byte by byte for the tests, the way image editors write
+// them, without going through the library under test.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "tests/support/testsupport.h"
+
+struct BmpSpec {
+  int32_t width = 0;
+  int32_t height = 0;  // negative: rows are stored top-down
+  uint16_t bpp = 8;
+  uint32_t infoSize = 40;
+  uint32_t clrUsed = 0;
+  uint32_t compression = 0;
+  uint32_t sizeImage = 0;
+  Bytes palette;            // blue, green, red, fourth byte per entry
+  std::vector<Bytes> rows;  // in file order, unpadded; padded to 4 here
+};
+
+inline void put16(Bytes& b, size_t at, uint32_t v) {
+  b[at] = static_cast<uint8_t>(v);
+  b[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+inline void put32(Bytes& b, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+inline uint32_t get32(const Bytes& b, size_t at) {
+  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+}
+
+inline Bytes buildBmp(const BmpSpec& s) {
+  Bytes out(14 + s.infoSize, 0);
+  out.insert(out.end(), s.palette.begin(), s.palette.end());
+  const uint32_t offBits = static_cast<uint32_t>(out.size());
+  for (const Bytes& row : s.rows) {
+    out.insert(out.end(), row.begin(), row.end());
+    while ((out.size() - offBits) % 4) out.push_back(0);
+  }
+  out[0] = 'B';
+  out[1] = 'M';
+  put32(out, 2, static_cast<uint32_t>(out.size()));
+  put32(out, 10, offBits);
+  put32(out, 14, s.infoSize);
+  put32(out, 18, static_cast<uint32_t>(s.width));
+  put32(out, 22, static_cast<uint32_t>(s.height));
+  put16(out, 26, 1);
+  put16(out, 28, s.bpp);
+  put32(out, 30, s.compression);
+  put32(out, 34, s.sizeImage);
+  put32(out, 46, s.clrUsed);
+  return out;
+}
+
+// A palette of `count` entries whose entry i is (blue i, green 2i, red 3i, i).
+inline Bytes rampPalette(uint32_t count) {
+  Bytes p;
+  for (uint32_t i = 0; i < count; ++i) {
+    p.push_back(static_cast<uint8_t>(i));
+    p.push_back(static_cast<uint8_t>(2 * i));
+    p.push_back(static_cast<uint8_t>(3 * i));
+    p.push_back(static_cast<uint8_t>(i));
+  }
+  return p;
+}
