@@ -9,11 +9,16 @@
 #include "common/fileload.h"
 #include "common/le.h"
 
-void kvogwhSetAndValidate(GwhFile* gwh) {
-  if (!gwh || !gwh->data) fatal("ERROR: assert : kvogwhSetAndValidate : gwh must not be NULL\n");
-  if (gwh->size < kGwhPixelsOffset)
-    fatal("ERROR: file data size must be at last %u is %u : %s\n", kGwhPixelsOffset, gwh->size,
-          gwh->name);
+int gwhCheck(GwhFile* gwh) {
+  if (!gwh || !gwh->data) {
+    report("ERROR: assert : kvogwhSetAndValidate : gwh must not be NULL\n");
+    return 1;
+  }
+  if (gwh->size < kGwhPixelsOffset) {
+    report("ERROR: file data size must be at last %u is %u : %s\n", kGwhPixelsOffset, gwh->size,
+           gwh->name);
+    return 1;
+  }
   gwh->width = rd32(gwh->data);
   gwh->height = rd32(gwh->data + 4);
   gwh->palette = gwh->data + kGwhHeaderSize;
@@ -23,10 +28,17 @@ void kvogwhSetAndValidate(GwhFile* gwh) {
   // Taken in 64 bits: a width x height that overflows 32 bits must not wrap
   // into a small size that the file seems to hold.
   uint64_t needed = kGwhPixelsOffset + static_cast<uint64_t>(gwh->width) * gwh->height;
-  if (gwh->size < needed)
-    fatal("ERROR: file data size must be at last %llu, is %u: %s\n",
-          static_cast<unsigned long long>(needed), gwh->size, gwh->name);
+  if (gwh->size < needed) {
+    report("ERROR: file data size must be at last %llu, is %u: %s\n",
+           static_cast<unsigned long long>(needed), gwh->size, gwh->name);
+    return 1;
+  }
   gwh->pixelCount = gwh->width * gwh->height;
+  return 0;
+}
+
+void kvogwhSetAndValidate(GwhFile* gwh) {
+  if (gwhCheck(gwh) != 0) exitFailure();
 }
 
 GwhFile gwhLoad(const char* path) {

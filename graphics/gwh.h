@@ -40,6 +40,8 @@ struct GwhOptions {
 // Fills the record from gwh->data and gwh->size and checks it; ends the
 // process on a fatal finding.
 void kvogwhSetAndValidate(GwhFile* gwh);
+// The same checks and messages, returning 1 instead of ending the process.
+int gwhCheck(GwhFile* gwh);
 // Reads and checks a ".gwh" file; ends the process when it cannot.
 GwhFile gwhLoad(const char* path);
 void gwhFree(GwhFile* gwh);
