@@ -1,7 +1,5 @@
 #include "tests/bts/btsfixtures.h"
 
-const std::string kSep = "\r\n--------------------------------------------------End--\r\n";
-
 Bytes le32(uint32_t value) {
   return {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
 }

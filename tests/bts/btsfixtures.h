@@ -22,5 +22,5 @@ Bytes makeContainer(const std::vector<Section>& sections);
 // bytes 0xA0 + position % 32), the five texts, then `tail`.
 Bytes makeDialog(const std::vector<Bytes>& texts, const Bytes& tail = {});
 
-// The default dialog text separator.
-extern const std::string kSep;
+// The default dialog text separator (inline: ready before any test's globals).
+inline const std::string kSep = "\r\n--------------------------------------------------End--\r\n";
