@@ -1,0 +1,241 @@
+#include "graphics/gnop.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "bmp/bmp.h"
+#include "bmp/palette.h"
+#include "common/alloc.h"
+#include "common/diag.h"
+#include "common/numparse.h"
+
+namespace {
+struct KnownSize {
+  uint32_t fileSize;
+  int firstByte;  // -1: any, 0: zero, 1: not zero
+  uint32_t width, height, bpp;
+};
+
+const KnownSize kKnownSizes[] = {
+    {0x4000, -1, 256, 128, 4},  {0x8000, 1, 256, 128, 8},    {0x8000, 0, 512, 128, 4},
+    {0x10000, -1, 256, 256, 8}, {0x20000, -1, 512, 256, 8}, {0x34000, -1, 512, 416, 8},
+};
+
+uint64_t rawSize64(uint64_t width, uint64_t height, uint64_t bpp) {
+  uint64_t rowBytes = (width * bpp + 7) >> 3;
+  if (rowBytes != 0 && height > UINT64_MAX / rowBytes) return UINT64_MAX;
+  return rowBytes * height;
+}
+
+unsigned long long ull(uint64_t v) { return static_cast<unsigned long long>(v); }
+
+// Palette geometry: given by "-pp" only when both width and height are;
+// otherwise both follow from the bytes after the palette offset.
+void paletteGeometry(const GnopParams& p, uint32_t available, uint64_t* bytes, uint32_t* width,
+                     uint32_t* height) {
+  if (p.paletteWidth && p.paletteHeight) {
+    *width = p.paletteWidth;
+    *height = p.paletteHeight;
+    *bytes = 4ull * p.paletteWidth * p.paletteHeight;
+    return;
+  }
+  *bytes = available;
+  if (available == kGnopUsualPaletteFile) {
+    *width = *height = 64;
+    return;
+  }
+  *width = kGnopTile;
+  uint32_t tiles = available / kGnopPaletteBytes;
+  *height = tiles > 1 ? kGnopTile * tiles : kGnopTile;
+}
+}  // namespace
+
+uint32_t gnopParseNumbers(const char* text, uint32_t* values, uint32_t max) {
+  uint32_t count = 0;
+  const char* at = text;
+  while (*at && count < max) {
+    char* end = nullptr;
+    values[count++] = static_cast<uint32_t>(parseUIntAutoEnd(at, &end));
+    at = *end ? end + 1 : end;
+  }
+  return count;
+}
+
+void gnopParseBitmapParams(const char* text, GnopParams* params) {
+  uint32_t v[4] = {0, 0, 0, 0};
+  gnopParseNumbers(text, v, 4);
+  params->given = true;
+  params->width = v[0];
+  params->height = v[1];
+  params->bpp = v[2];
+  params->bitmapOffset = v[3];
+}
+
+void gnopParsePaletteParams(const char* text, GnopParams* params) {
+  uint32_t v[5] = {0, 0, 0, 0, 0};
+  gnopParseNumbers(text, v, 5);
+  params->given = true;
+  params->paletteOffset = v[0];
+  params->paletteWidth = v[1];
+  params->paletteHeight = v[2];
+  params->noSwapColor = v[3];
+  params->normalAlpha = v[4];
+}
+
+bool gnopDetectSize(uint32_t fileSize, uint8_t firstByte, uint32_t* width, uint32_t* height,
+                    uint32_t* bpp) {
+  for (const KnownSize& k : kKnownSizes) {
+    if (k.fileSize != fileSize) continue;
+    if (k.firstByte >= 0 && (firstByte != 0) != (k.firstByte != 0)) continue;
+    *width = k.width;
+    *height = k.height;
+    *bpp = k.bpp;
+    return true;
+  }
+  return false;
+}
+
+bool gnopCheck(const uint8_t* bitmapData, uint32_t bitmapSize, const uint8_t* paletteData,
+               uint32_t paletteSize, const GnopParams& params, const char* name, GnopFile* g) {
+  if (!g || !bitmapData || !paletteData) {
+    report("ERROR: assert : kvognopSetAndValidate : gnop must not be NULL\n");
+    return false;
+  }
+  if (paletteSize < kGnopPaletteBytes) {
+    report("ERROR: palette size expected minimum %u is %u : %s\n", kGnopPaletteBytes, paletteSize,
+           name);
+    return false;
+  }
+  if (params.bitmapOffset >= bitmapSize) {
+    report("ERROR: bitmap offset (0x%X) bigger or equal memory size (0x%X) : %s\n",
+           params.bitmapOffset, bitmapSize, name);
+    return false;
+  }
+  if (params.paletteOffset >= paletteSize) {
+    report("ERROR: palette offset (0x%X) bigger or equal memory size  (0x%X) : %s\n",
+           params.paletteOffset, paletteSize, name);
+    return false;
+  }
+  g->name = name;
+  g->bitmapData = bitmapData;
+  g->bitmapDataSize = bitmapSize;
+  g->paletteData = paletteData;
+  g->paletteDataSize = paletteSize;
+  g->bitmapOffset = params.bitmapOffset;
+  g->paletteOffset = params.paletteOffset;
+  g->swizzle = params.noSwapColor == 0;
+  g->gameAlpha = params.normalAlpha == 0;
+  if (params.width && params.height && params.bpp) {
+    g->width = params.width;
+    g->height = params.height;
+    g->bpp = params.bpp;
+  } else if (!gnopDetectSize(bitmapSize, bitmapData[0], &g->width, &g->height, &g->bpp)) {
+    report("ERROR: unknown bitmap size (%u bytes) : %s\n", bitmapSize, name);
+    return false;
+  }
+  uint64_t paletteBytes = 0;
+  paletteGeometry(params, paletteSize - params.paletteOffset, &paletteBytes, &g->paletteWidth,
+                  &g->paletteHeight);
+  uint64_t size = rawSize64(g->width, g->height, g->bpp);
+  if (params.bitmapOffset + size > bitmapSize) {
+    report("ERROR: bitmap offset (0x%X) + bitmapsize (0x%llX) bigger than memory (0x%X) : %s\n",
+           params.bitmapOffset, ull(size), bitmapSize, name);
+    return false;
+  }
+  if (params.paletteOffset + paletteBytes > paletteSize) {
+    report("ERROR: palette offset (0x%X) + palettesize (0x%llX) bigger than memory (0x%X) : %s\n",
+           params.paletteOffset, ull(paletteBytes), paletteSize, name);
+    return false;
+  }
+  g->bitmapSize = static_cast<uint32_t>(size);
+  g->bitmap = bitmapData + params.bitmapOffset;
+  g->paletteBytes = static_cast<uint32_t>(paletteBytes);
+  g->paletteBase = paletteData + params.paletteOffset;
+  g->colourCount = g->bpp == 4 ? 16 : 256;
+  // Every selection copies a whole 16 x 16 tile; the first must be there.
+  if (!gnopTileFits(g, 0)) {
+    report("ERROR: palette geometry %ux%u holds no 16x16 palette : %s\n", g->paletteWidth,
+           g->paletteHeight, name);
+    return false;
+  }
+  return true;
+}
+
+GnopFile* kvognopSetAndValidate(const uint8_t* bitmapData, uint32_t bitmapSize,
+                                const uint8_t* paletteData, uint32_t paletteSize,
+                                const GnopParams& params, const char* name) {
+  GnopFile* gnop = new GnopFile;
+  if (!gnopCheck(bitmapData, bitmapSize, paletteData, paletteSize, params, name, gnop))
+    exitFailure();
+  gnopSelectPalette(gnop, 0);
+  return gnop;
+}
+
+uint32_t gnopPaletteCount(const GnopFile* g) {
+  uint64_t count = static_cast<uint64_t>(g->paletteWidth) * g->paletteHeight / 256;
+  return count > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(count);
+}
+
+bool gnopTileFits(const GnopFile* g, uint32_t index) {
+  uint32_t perRow = g->paletteWidth / kGnopTile;
+  if (perRow == 0) return false;
+  uint64_t lastRow = static_cast<uint64_t>(index / perRow) * kGnopTile + kGnopTile - 1;
+  uint64_t end = (lastRow * g->paletteWidth + (index % perRow) * kGnopTile + kGnopTile) * 4;
+  return end <= g->paletteBytes;
+}
+
+void gnopSelectPalette(GnopFile* g, uint32_t index) {
+  if (index >= gnopPaletteCount(g) || !gnopTileFits(g, index)) {
+    report("WARN: not valid index (%u) for multipalette, set to 0 : %s\n", index, g->name);
+    index = 0;
+  }
+  uint32_t perRow = g->paletteWidth / kGnopTile;
+  uint64_t rowBytes = 4ull * g->paletteWidth;
+  const uint8_t* tile = g->paletteBase + (index / perRow) * kGnopTile * rowBytes +
+                        (index % perRow) * kGnopTile * 4;
+  for (uint32_t r = 0; r < kGnopTile; ++r)
+    std::memcpy(g->working + r * kGnopTile * 4, tile + r * rowBytes, kGnopTile * 4);
+  if (g->swizzle) paletteSwizzle(g->working, 256);
+  g->paletteIndex = index;
+  g->palette = g->working;
+}
+
+void gnopSelectSubPalette(GnopFile* g, uint32_t row) {
+  g->palette = g->working + (row < kGnopTile ? row : 0) * kGnopTile * 4;
+}
+
+namespace {
+// The 32-bit ending: BMP alpha, every pixel looked up, written bottom-up
+// without palette and without reordering (the colours are BMP order already).
+void export32(GnopFile* g, const char* path) {
+  if (g->bpp != 8 && g->bpp != 4)
+    fatal("ERROR: conversion from %u-bit to 32-bit not supported : %s", g->bpp, g->name);
+  if (g->gameAlpha) paletteDoubleAlpha(g->palette, g->colourCount);
+  uint64_t pixels = static_cast<uint64_t>(g->width) * g->height;
+  if (pixels * 4 > UINT32_MAX) fatal("ERROR: cannot malloc %llu bytes.\n", ull(pixels * 4));
+  uint8_t* out = static_cast<uint8_t*>(mallocE(static_cast<uint32_t>(pixels * 4)));
+  if (g->bpp == 8)
+    pixels8To32(out, g->bitmap, g->palette, static_cast<uint32_t>(pixels));
+  else
+    pixels4To32(out, g->bitmap, g->palette, static_cast<uint32_t>(pixels));
+  if (bmpSaveRaw(path, out, static_cast<int32_t>(g->width), static_cast<int32_t>(g->height), 32,
+                 nullptr, true, true, false) != 0)
+    report("ERROR: cannot save data as BMP file : %s\n", path);
+  std::free(out);
+}
+}  // namespace
+
+void gnopExport(GnopFile* g, const char* path) {
+  PaletteExport how;
+  how.flags = g->flags;
+  how.normalAlpha = !g->gameAlpha;
+  std::memcpy(how.background, g->background, 3);
+  how.name = g->name;
+  paletteExportColours(g->palette, g->colourCount, how);
+  if (g->output32) {
+    export32(g, path);
+    return;
+  }
+  bmpSaveRawE(path, g->bitmap, static_cast<int32_t>(g->width), static_cast<int32_t>(g->height),
+              g->bpp, g->palette);
+}
