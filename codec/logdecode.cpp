@@ -1,0 +1,113 @@
+#include <cstdlib>
+#include <cstring>
+
+#include "codec/codec.h"
+#include "codec/token.h"
+#include "common/diag.h"
+#include "common/fileload.h"
+#include "common/le.h"
+#include "platform/platform.h"
+
+// "Decoded : " and each produced byte as two hex digits and a blank.
+static void logDump(FILE* log, const uint8_t* from, const uint8_t* to) {
+  static const char kHex[] = "0123456789ABCDEF";
+  char line[16 + 3 * 256];
+  std::memcpy(line, "Decoded : ", 10);
+  size_t n = 10;
+  for (const uint8_t* p = from; p < to; ++p) {
+    line[n++] = kHex[*p >> 4];
+    line[n++] = kHex[*p & 15];
+    line[n++] = ' ';
+  }
+  line[n++] = '\n';
+  std::fwrite(line, 1, n, log);
+}
+
+static void logToken(FILE* log, const CxToken& t, const uint8_t* from, const uint8_t* to) {
+  const uint8_t* op = t.at + 1;
+  switch (t.kind) {
+    case CxTokenKind::Raw:
+      std::fprintf(log, "Flag = %02X  (RAW/data length %u)\n", t.at[0], t.at[0]);
+      logDump(log, from, to);
+      break;
+    case CxTokenKind::ShortRun:
+      std::fprintf(log, "Flag = %02X, data %02X%02X (RLE length %u, value %u)\n", t.at[0], op[0],
+                   op[1], t.count, t.value);
+      break;
+    case CxTokenKind::LongRun:
+      std::fprintf(log, "Flag = %02X, data %02X%02X%02X (RLE length %u, value %u)\n", t.at[0],
+                   op[0], op[1], op[2], t.count, t.value);
+      break;
+    case CxTokenKind::BackRef:
+      std::fprintf(log, "Flag = %02X, data %02X (LZSS length %u, offset %u)\n", t.at[0], op[0],
+                   t.count, t.distance);
+      logDump(log, from, to);
+      break;
+    case CxTokenKind::End:
+      std::fputs("Flag = 0  (end flag, compression data end)\n", log);
+      break;
+  }
+}
+
+uint32_t cxLogDecode(const uint8_t* src, uint32_t srcLen, uint8_t* dst, uint32_t dstCap, int type,
+                     FILE* log) {
+  const CxGeometry g = cxGeometry(type);
+  const uint8_t* s = src;
+  const uint8_t* const sEnd = src + srcLen;
+  uint8_t* d = dst;
+  uint8_t* const dEnd = dst + dstCap;
+  CxToken t;
+  while (d < dEnd && s < sEnd) {
+    if (!cxReadToken(s, sEnd, g, &t)) break;
+    uint8_t* from = d;
+    d = cxApplyToken(t, d, dEnd);
+    logToken(log, t, from, d);
+    if (t.kind == CxTokenKind::End) break;
+    s += t.size;
+  }
+  if (d < dEnd) report("WARN: not all decoded to output file\n");
+  return static_cast<uint32_t>(d - dst);
+}
+
+// The log file is created only once the input has been read and its header
+// checked, so a failed run does not truncate an existing log.
+static FILE* openLog(bool logging, const char* logPath) {
+  if (!logging) return nullptr;
+  if (!logPath) return stdout;
+  FILE* log = platFopen(logPath, "w");
+  if (!log) fatal("ERROR: cannot open file '%s'\n", logPath);
+  return log;
+}
+
+void cxdDecompressFile(const char* inPath, const char* outPath, bool logging, const char* logPath) {
+  long size = 0;
+  uint8_t* file = fileLoadQ(inPath, &size);
+  const uint32_t fileSize = static_cast<uint32_t>(size);
+  cxCheckHeader(file, fileSize, inPath);
+  const int type = file[0];
+  const uint32_t declared = rd32(file + 1);
+  FILE* log = openLog(logging, logPath);
+  if (log) {
+    std::fprintf(log, "Filename          : %s\n", inPath);
+    std::fprintf(log, "Filesize          : %u (0x%X)\n", fileSize, fileSize);
+    std::fprintf(log, "Compression type  : %u \n", type);
+    std::fprintf(log, "Decompressed size : %u \n", declared);
+  }
+  if (type == 0) {
+    cxCheckStoredSize(fileSize, declared, inPath);
+    if (log && log != stdout) std::fclose(log);
+    fileSaveQ(outPath, file + kCxHeaderSize, declared);
+    std::free(file);
+    return;
+  }
+  uint8_t* out = cxAllocHistory(declared);
+  const uint8_t* stream = file + kCxHeaderSize;
+  const uint32_t streamLen = fileSize - kCxHeaderSize;
+  const uint32_t got = log ? cxLogDecode(stream, streamLen, out, declared, type, log)
+                           : cxDecode(stream, streamLen, out, declared, type);
+  if (log && log != stdout) std::fclose(log);
+  std::memset(out + got, 0, declared - got);
+  fileSaveQ(outPath, out, declared);
+  cxFreeHistory(out);
+  std::free(file);
+}
