@@ -217,7 +217,7 @@ void export32(GnopFile* g, const char* path) {
   if (g->bpp == 8)
     pixels8To32(out, g->bitmap, g->palette, static_cast<uint32_t>(pixels));
   else
-    pixels4To32(out, g->bitmap, g->palette, static_cast<uint32_t>(pixels));
+    pixels4To32Rows(out, g->bitmap, g->palette, g->width, g->height);
   if (bmpSaveRaw(path, out, static_cast<int32_t>(g->width), static_cast<int32_t>(g->height), 32,
                  nullptr, true, true, false) != 0)
     report("ERROR: cannot save data as BMP file : %s\n", path);

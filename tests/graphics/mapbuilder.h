@@ -16,7 +16,7 @@ struct TestEntry {
 };
 
 struct TestMap {
-  std::vector<std::vector<TestEntry>> sections{{TestEntry()}};
+  std::vector<std::vector<TestEntry>> sections = std::vector<std::vector<TestEntry>>(1, std::vector<TestEntry>(1));
   uint32_t chainOffset = 0x40;
   uint32_t tailBytes = 0;  // extra data bytes at the end of the last section
 };
