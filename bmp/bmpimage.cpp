@@ -164,6 +164,7 @@ void bmpMakeTopDown(BmpImage* image) {
   }
   uint32_t rows = bmpHeightAbs(image);
   size_t stride = bmpStride(image);
+  if (stride == 0) return;  // a 0-bit depth may declare millions of empty rows
   for (uint32_t i = 0; i < rows / 2; ++i) {
     uint8_t* a = image->pixels + i * stride;
     uint8_t* b = image->pixels + (rows - 1 - i) * stride;
