@@ -72,6 +72,14 @@ bool checkYnsc(const uint8_t* data, uint32_t size, uint32_t offset, const char* 
              static_cast<unsigned long long>(needed), section->dataSize, name);
       return false;
     }
+    // A slot holds at least its head; smaller ones would let a count of
+    // millions of empty slots pass.
+    if ((entry.bitmapCount && entry.bitmapSlotSize < kMapSlotHead) ||
+        (entry.paletteCount && entry.paletteSlotSize < kMapSlotHead)) {
+      report("ERROR: YNSC %u-th entry slot smaller than its head : bitmaps 0x%X, palettes 0x%X : %s\n",
+             j, entry.bitmapSlotSize, entry.paletteSlotSize, name);
+      return false;
+    }
     section->entries.push_back(entry);
     at += entry.length;
   }

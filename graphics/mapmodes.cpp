@@ -31,8 +31,9 @@ const MapEntry& entryAt(const MapFile* map, const MapIndex& at) {
   return map->sections[at.ynsc].entries[at.entry];
 }
 
-// A palette that can be read whole: it exists and its 1024 bytes are in the file.
-bool paletteReadable(const MapFile* map, const MapEntry& e, const MapIndex& at) {
+}  // namespace
+
+bool mapPaletteReadable(const MapFile* map, const MapEntry& e, const MapIndex& at) {
   if (at.palette >= e.paletteCount) {
     report("ERROR: entry has no palette %u : YNSC %u, entry %u : %s\n", at.palette, at.ynsc,
            at.entry, map->name);
@@ -46,7 +47,7 @@ bool paletteReadable(const MapFile* map, const MapEntry& e, const MapIndex& at) 
   return true;
 }
 
-bool bitmapReadable(const MapFile* map, const MapEntry& e, const MapIndex& at) {
+bool mapBitmapReadable(const MapFile* map, const MapEntry& e, const MapIndex& at) {
   uint64_t bytes = static_cast<uint64_t>(e.bitmapWidth) * e.bitmapHeight;
   if (mapBitmapPixels(e, at.bitmap) + bytes > map->size) {
     report("ERROR: bitmap data outside file : YNSC %u, entry %u, bitmap %u : %s\n", at.ynsc,
@@ -56,6 +57,7 @@ bool bitmapReadable(const MapFile* map, const MapEntry& e, const MapIndex& at) {
   return true;
 }
 
+namespace {
 // The 32-bit picture buffer, kept for the whole run and grown when needed.
 uint8_t* pixelBuffer32(uint64_t pixels) {
   static std::vector<uint8_t> buffer(0x50000 * 4);
@@ -180,7 +182,7 @@ bool mapCheckIndex(const MapFile* map, const MapIndex& at) {
 
 void mapExtractBitmap(const MapFile* map, const MapIndex& at, const char* path) {
   const MapEntry& e = entryAt(map, at);
-  if (!paletteReadable(map, e, at) || !bitmapReadable(map, e, at)) return;
+  if (!mapPaletteReadable(map, e, at) || !mapBitmapReadable(map, e, at)) return;
   uint8_t palette[kMapPaletteBytes];
   std::memcpy(palette, map->data + mapPaletteEntries(e, at.palette), sizeof palette);
   PaletteExport how;
@@ -221,22 +223,8 @@ void mapExtractAll(const MapFile* map) {
 
 namespace {
 // Where an imported palette goes: after the slot head, slot size - 16 bytes
-// for slots of 16 to 1040 bytes, else 1024 bytes. A slot smaller than its
-// head has no room at all.
-bool paletteWritable(const MapFile* map, const MapEntry& e, const MapIndex& at) {
-  if (at.palette >= e.paletteCount) {
-    report("ERROR: entry has no palette %u : YNSC %u, entry %u : %s\n", at.palette, at.ynsc,
-           at.entry, map->name);
-    return false;
-  }
-  if (e.paletteSlotSize < kMapSlotHead) {
-    report("ERROR: palette slot too small (0x%X) : YNSC %u, entry %u, palette %u : %s\n",
-           e.paletteSlotSize, at.ynsc, at.entry, at.palette, map->name);
-    return false;
-  }
-  return true;
-}
-
+// for slots of up to 1040 bytes, else 1024 bytes (the check of the file
+// makes every slot at least as large as its head).
 uint32_t paletteCopyBytes(uint32_t slotSize) {
   return slotSize <= kMapPaletteBytes + kMapSlotHead ? slotSize - kMapSlotHead : kMapPaletteBytes;
 }
@@ -252,11 +240,14 @@ void mapImportBitmap(MapFile* map, const MapIndex& at, const char* bmpPath) {
   if (bpp != 8)
     report("WARN: supported only 8-bit BMP, given bmp is %u : %s : %s\n", bpp, bmpPath, map->name);
   uint32_t size = bmpRawSizeFor(width, height, bpp);
-  uint32_t space = e.bitmapSlotSize > kMapSlotHead ? e.bitmapSlotSize - kMapSlotHead : 0;
+  uint32_t space = e.bitmapSlotSize - kMapSlotHead;
   if (size > space) {
     report("ERROR: given BMP bitmap size is bigger than given space : %u > %u : %s : %s\n", size,
            space, bmpPath, map->name);
-  } else if (!map->importPalette || paletteWritable(map, e, at)) {
+  } else if (map->importPalette && at.palette >= e.paletteCount) {
+    report("ERROR: entry has no palette %u : YNSC %u, entry %u : %s\n", at.palette, at.ynsc,
+           at.entry, map->name);
+  } else {
     std::memcpy(map->data + mapBitmapPixels(e, at.bitmap), raw, size);
     if (map->importPalette) {
       paletteImport(palette, 256, bpp == 8, map->paletteFlags);

@@ -27,6 +27,12 @@ void mapPrintMapLines(const MapFile* map, FILE* out);
 // message and returns false for the first one out of range.
 bool mapCheckIndex(const MapFile* map, const MapIndex& at);
 
+// An export reads palette P whole (1024 bytes) and bitmap B's width x height
+// pixels: each must exist and lie inside the file, else an ERROR line is
+// printed and false returned.
+bool mapPaletteReadable(const MapFile* map, const MapEntry& e, const MapIndex& at);
+bool mapBitmapReadable(const MapFile* map, const MapEntry& e, const MapIndex& at);
+
 // Writes one bitmap with its palette as a BMP file. An entry whose bitmap or
 // palette lies outside the file is refused with an ERROR line.
 void mapExtractBitmap(const MapFile* map, const MapIndex& at, const char* path);

@@ -151,6 +151,7 @@ TEST(MapCheck, RefusesEntriesOutsideTheirSection) {
   uint32_t dataSize = good.map.sections[0].dataSize;
   uint32_t at = built.entryOffsets[0][1];
   const uint32_t bitmapGroup = at + 160 + 16;
+  const uint32_t paletteGroup = bitmapGroup + 32 + 2 * 24;
   auto refused = [&](uint64_t length) {
     return "ERROR: YNSC 1-th entry data outside givem memory : " + hex(length) + " > " +
            hex(dataSize) + " : m.map\n";
@@ -167,9 +168,17 @@ TEST(MapCheck, RefusesEntriesOutsideTheirSection) {
   put32(b, at + 144, 0x40000000);  // list count
   EXPECT_EQ(check(b).err, refused(240 + 0x100000000ull));
   b = built.bytes;
-  uint32_t paletteGroup = bitmapGroup + 32 + 2 * 24;
   put32(b, paletteGroup + 40, 3);  // three palettes where one fits
   EXPECT_EQ(check(b).err, refused(240 + 16 + 2 * 24 + 3 * 1040));
+  // Slots smaller than their head: a huge count of them would fit.
+  b = built.bytes;
+  put32(b, paletteGroup + 40, 0xFFFFFFFF);
+  put32(b, paletteGroup + 44, 0);
+  EXPECT_EQ(check(b).err,
+            "ERROR: YNSC 1-th entry slot smaller than its head : bitmaps 0x18, palettes 0x0 : m.map\n");
+  b = built.bytes;
+  put32(b, paletteGroup + 44, 15);
+  EXPECT_EQ(check(b).err.rfind("ERROR: YNSC 1-th entry slot smaller than its head : bitmaps 0x18, palettes 0xF", 0), 0u);
   b = built.bytes;
   put32(b, built.entryOffsets[0][0] - 16, 3);  // entry count
   CheckResult third = check(b);
