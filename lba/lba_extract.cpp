@@ -85,7 +85,9 @@ void lbaExtractFile(LbaImage* image, uint32_t fileIndex, char* prefixBuffer, con
     lbaFileName(name, fileIndex, f.compressed, buffer, got);
   }
 
+  static char outBuffer[kLbaStreamBuffer];
   FILE* out = fopenU(prefixBuffer, "wb");
+  std::setvbuf(out, outBuffer, _IOFBF, sizeof outBuffer);
   fwriteU(buffer, 1, got, out);
   uint32_t done = got;
   while (done < size && got == n) {

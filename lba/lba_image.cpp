@@ -224,7 +224,13 @@ void lbaFree(LbaImage* image) {
 }
 
 FILE* lbaStream(LbaImage* image, const char* mode) {
-  if (!image->stream) image->stream = fopenU(image->path, mode);
+  // Whole files are copied through this stream in small pieces; a large
+  // buffer keeps the system calls few.
+  static char buffer[kLbaStreamBuffer];
+  if (!image->stream) {
+    image->stream = fopenU(image->path, mode);
+    std::setvbuf(image->stream, buffer, _IOFBF, sizeof buffer);
+  }
   return image->stream;
 }
 

@@ -13,6 +13,9 @@ enum : uint32_t {
   SIZES_ENTRY = 15,
 };
 
+// Buffer size of the streams that copy whole files.
+enum : uint32_t { kLbaStreamBuffer = 262144 };
+
 // One file of the table: an entry that is not 'empty' and has a successor.
 struct LbaFile {
   uint64_t offset;   // startSector * 2048

@@ -67,7 +67,9 @@ bool lbaImportFile(LbaImage* image, uint32_t fileIndex, const char* path) {
     return false;
   }
 
+  static char inBuffer[kLbaStreamBuffer];
   FILE* in = fopenU(path, "rb");
+  std::setvbuf(in, inBuffer, _IOFBF, sizeof inBuffer);
   FILE* out = image->stream;
   fseekU(out, static_cast<int64_t>(f.offset), SEEK_SET);
   uint32_t uncompressed = size;

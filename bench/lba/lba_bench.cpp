@@ -1,0 +1,206 @@
+// kvolba on a 1 GiB disc image of a few thousand files: extracting every file
+// against cp copying the image, and the peak memory of each mode.
+// Usage: lba_bench [MiB [--build-only]]   (default 1024 MiB; the image lives in
+// /tmp and is removed at the end, unless --build-only asks to keep it unmeasured)
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const uint32_t kSector = 2048;
+const uint32_t kTableAt = 0x8c000;
+const uint32_t kFirstSector = 344;
+
+struct Run {
+  double seconds;
+  long peakKiB;
+  int status;
+};
+
+std::string gErrPath = "/dev/null";
+
+// Runs a program with stdout sent to /dev/null and stderr to gErrPath; its
+// time and peak memory.
+Run runChild(const std::vector<std::string>& args) {
+  auto start = std::chrono::steady_clock::now();
+  pid_t pid = fork();
+  if (pid == 0) {
+    int null = open("/dev/null", O_WRONLY);
+    int err = open(gErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(null, 1);
+    dup2(err, 2);
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  struct rusage usage;
+  wait4(pid, &status, 0, &usage);
+  std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+  return {took.count(), usage.ru_maxrss, WIFEXITED(status) ? WEXITSTATUS(status) : 128};
+}
+
+void put32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// Writes the image: files of 16 KiB to 496 KiB (about 256 KiB on average),
+// the sizes file as entry 15, an 'empty' terminator. Returns the file count.
+uint32_t buildImage(const std::string& path, uint64_t totalBytes) {
+  std::vector<uint32_t> sizes;
+  uint64_t used = uint64_t(kFirstSector) * kSector;
+  uint32_t seed = 12345;
+  auto next = [&seed]() {
+    seed ^= seed << 13;
+    seed ^= seed >> 17;
+    seed ^= seed << 5;
+    return seed;
+  };
+  while (used < totalBytes) {
+    uint32_t size = sizes.size() == 15 ? 0 : (16 + next() % 481) * 1024 - next() % 2000;
+    sizes.push_back(size);
+    used += (std::max<uint32_t>(size, 1) + kSector - 1) / kSector * kSector;
+  }
+  uint32_t entries = static_cast<uint32_t>(sizes.size()) + 1;
+  sizes[15] = entries * 3;
+
+  FILE* fp = std::fopen(path.c_str(), "wb");
+  std::vector<uint8_t> head(size_t(kFirstSector) * kSector, 0);
+  std::vector<uint8_t> records(sizes[15], 0);
+  uint32_t sector = kFirstSector;
+  for (uint32_t e = 0; e < entries; ++e) {
+    bool terminator = e + 1 == entries;
+    uint32_t size = terminator ? 0 : sizes[e];
+    uint32_t sectors = terminator ? 0 : (size + kSector - 1) / kSector;
+    uint32_t unused = sectors * kSector - size;
+    uint32_t padding = unused >= kSector ? 255 : unused / 8;
+    put32(&head[kTableAt + 4 * e], sector | (terminator ? 1u << 23 : 0) | (padding << 24));
+    uint32_t units = terminator ? 0 : (size + 7) / 8;
+    for (int i = 0; i < 3; ++i) records[3 * e + i] = static_cast<uint8_t>(units >> (8 * i));
+    sector += sectors;
+  }
+  std::fwrite(head.data(), 1, head.size(), fp);
+  std::vector<uint8_t> block(1 << 20);
+  for (uint32_t e = 0; e + 1 < entries; ++e) {
+    uint32_t room = (sizes[e] + kSector - 1) / kSector * kSector;
+    if (e == 15) {
+      std::fill(block.begin(), block.begin() + room, 0);
+      std::copy(records.begin(), records.end(), block.begin());
+    } else {
+      for (uint32_t i = 0; i < room; i += 4) put32(&block[i], next());
+      std::fill(block.begin() + sizes[e], block.begin() + room, 0);
+    }
+    std::fwrite(block.data(), 1, room, fp);
+  }
+  std::fclose(fp);
+  return entries - 1;  // every entry but the terminator is a file
+}
+
+void removeTree(const std::string& path) {
+  std::string command = "rm -rf '" + path + "'";
+  if (std::system(command.c_str()) != 0) std::fprintf(stderr, "cannot remove %s\n", path.c_str());
+}
+
+// Creating `count` empty files: what any extraction into separate files pays
+// on this file system before it copies a byte.
+double createFiles(const std::string& dir, uint32_t count) {
+  removeTree(dir);
+  mkdir(dir.c_str(), 0755);
+  auto start = std::chrono::steady_clock::now();
+  for (uint32_t i = 0; i < count; ++i) {
+    int fd = open((dir + "/" + std::to_string(i)).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd >= 0) close(fd);
+  }
+  std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+  removeTree(dir);
+  return took.count();
+}
+
+Run best(const std::vector<std::string>& args, const std::string& cleanup, int times) {
+  Run fastest = {1e9, 0, 0};
+  for (int i = 0; i < times; ++i) {
+    if (!cleanup.empty()) removeTree(cleanup);
+    mkdir((cleanup.empty() ? std::string("/tmp") : cleanup).c_str(), 0755);
+    Run r = runChild(args);
+    if (r.seconds < fastest.seconds) fastest = r;
+  }
+  return fastest;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  uint64_t mib = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1024;
+  char templ[] = "/tmp/kvolba-bench-XXXXXX";
+  if (!mkdtemp(templ)) return 1;
+  std::string dir = templ;
+  std::string image = dir + "/disc.iso";
+  gErrPath = dir + "/stderr.txt";
+  std::string kvolba = std::string(KVO_BIN_DIR) + "/kvolba";
+
+  uint32_t files = buildImage(image, mib << 20);
+  struct stat st;
+  stat(image.c_str(), &st);
+  std::printf("image: %.1f MiB, %u files\n", st.st_size / 1048576.0, files);
+  if (argc > 2 && std::strcmp(argv[2], "--build-only") == 0) {
+    std::printf("kept: %s\n", image.c_str());
+    return 0;
+  }
+  // Warm the page cache so both sides read the image from memory.
+  runChild({"cat", image, image});
+
+  // kvolba takes an argument that begins with "/" for an option: it is run
+  // in the image's folder with relative paths.
+  if (chdir(dir.c_str()) != 0) return 1;
+  std::string out = dir + "/out";
+  std::string copy = dir + "/copy";
+  Run cp = best({"cp", "disc.iso", "copy/disc.iso"}, copy, 3);
+  std::string all = "0-" + std::to_string(files - 1);
+  Run extract = best({kvolba, "-e", "disc.iso", all, "out/"}, out, 3);
+  removeTree(copy);
+  double create = createFiles(dir + "/empty", files);
+  Run list = runChild({kvolba, "-p", "disc.iso", "list.txt"});
+  Run import = runChild({kvolba, "-i", "disc.iso", "out"});
+  std::string lastErr;
+  if (FILE* err = std::fopen(gErrPath.c_str(), "r")) {
+    char line[512];
+    while (std::fgets(line, sizeof line, err)) lastErr += line;
+    std::fclose(err);
+  }
+
+  std::printf("cp image:          %7.3f s  peak %6ld KiB  status %d\n", cp.seconds, cp.peakKiB,
+              cp.status);
+  std::printf("create %u files:  %7.3f s\n", files, create);
+  std::printf("kvolba -e (all):   %7.3f s  peak %6ld KiB  status %d\n", extract.seconds,
+              extract.peakKiB, extract.status);
+  std::printf("kvolba -p:         %7.3f s  peak %6ld KiB  status %d\n", list.seconds, list.peakKiB,
+              list.status);
+  std::printf("kvolba -i (all):   %7.3f s  peak %6ld KiB  status %d\n", import.seconds,
+              import.peakKiB, import.status);
+  std::printf("extract / cp time ratio: %.2f (limit 1.50)\n", extract.seconds / cp.seconds);
+  std::printf("extract / (cp + creating the files) ratio: %.2f\n",
+              extract.seconds / (cp.seconds + create));
+  long peak = std::max({extract.peakKiB, list.peakKiB, import.peakKiB});
+  std::printf("largest kvolba peak: %.1f MiB (limit 32 MiB)\n", peak / 1024.0);
+  std::printf("messages of the import:\n%s", lastErr.c_str());
+  if (chdir("/tmp") != 0) return 1;
+  removeTree(dir);
+  bool ok = extract.seconds <= 1.5 * cp.seconds && peak < 32 * 1024 && extract.status == 0 &&
+            list.status == 0 && import.status == 0;
+  return ok ? 0 : 1;
+}
