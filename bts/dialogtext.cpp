@@ -119,14 +119,14 @@ std::vector<uint8_t> importWhole(const DialogView& view, const uint8_t* text, ui
   uint32_t byteCount = 0;
   if (!dialogFromText(text, length, &bytes, &byteCount, 0, view.name))
     fatal("ERROR: error converting text to dialog data: \n");
-  std::vector<Piece> pieces = splitAfterZeros(view, bytes, byteCount);
+  std::vector<uint8_t> converted(bytes, bytes + byteCount);
+  std::free(bytes);
+  std::vector<Piece> pieces = splitAfterZeros(view, converted.data(), byteCount);
   std::vector<uint32_t> lengths;
   for (const Piece& piece : pieces) lengths.push_back(piece.length);
   uint32_t offsets[kDialogSlots];
   pieceOffsets(view, lengths, offsets);
-  std::vector<uint8_t> section = dialogAssemble(view, offsets, bytes, byteCount);
-  std::free(bytes);
-  return section;
+  return dialogAssemble(view, offsets, converted.data(), byteCount);
 }
 }  // namespace
 
