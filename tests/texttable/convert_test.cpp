@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+
+#include "tests/support/testsupport.h"
+#include "tests/texttable/linear_oracle.h"
+#include "tests/texttable/table_helpers.h"
+#include "texttable/convert.h"
+
+TEST(Conversion, LongestLiteralFirstAndUnmatchedBytes) {
+  ASSERT_TRUE(loadTable("\\x41=A\r\n\\x41\\x42=[AB]"));
+  EXPECT_EQ(toText({0x41, 0x42, 0x41}), bytesOf("[AB]A"));
+  EXPECT_EQ(toBytes(bytesOf("A[AB]x")), (Bytes{0x41, 0x41, 0x42, 'x'}));
+
+  ASSERT_TRUE(loadTable("\\x41=A"));
+  EXPECT_EQ(toText({0x41, 0x07, 0x41}), (Bytes{'A', 0x07, 'A'}));
+  ASSERT_TRUE(loadTable("\\x41=A\r\n=skipmode"));
+  EXPECT_EQ(toText({0x41, 0x07, 0x41}), bytesOf("AA"));
+  EXPECT_EQ(toText({0x07}), Bytes{});
+  tblSetSkipMode(false);
+}
+
+TEST(Conversion, CopyMarkersCarryRuns) {
+  ASSERT_TRUE(loadTable("\\x0B\\c02=<X\\h02>\r\n\\x0C\\c01=\r\n\\x0D\\c01\\x0E=(\\c01)"));
+  EXPECT_EQ(toText({0x0B, 0x1A, 0x2B}), bytesOf("<X1A2B>"));
+  EXPECT_EQ(toBytes(bytesOf("<X1A2B>")), (Bytes{0x0B, 0x1A, 0x2B}));
+  EXPECT_EQ(toBytes(bytesOf("<Xg1zz>")), (Bytes{0x0B, 0x00, 0x00}));  // leading digits only
+  EXPECT_EQ(toBytes(bytesOf("<X1g02>")), (Bytes{0x0B, 0x01, 0x02}));
+  // A marker on the searched side only: the carried byte is dropped.
+  EXPECT_EQ(toText({0x0C, 0x55}), Bytes{});
+  // Raw to raw, with a literal suffix after the run.
+  EXPECT_EQ(toText({0x0D, 0x99, 0x0E, 0x41}), (Bytes{'(', 0x99, ')', 0x41}));
+  EXPECT_EQ(toText({0x0D, 0x99, 0x0F}), (Bytes{0x0D, 0x99, 0x0F}));
+  // A run reaching past the end does not match.
+  EXPECT_EQ(toText({0x0B, 0x1A}), (Bytes{0x0B, 0x1A}));
+}
+
+TEST(Conversion, MarkerThatConsumesNothingNeverMatches) {
+  // \c00 alone would match everywhere without moving on.
+  ASSERT_TRUE(loadTable("\\c00=stall\\c00\r\n\\h00\\x43=Z\r\n\\x41=A"));
+  EXPECT_EQ(toText({0x41, 0x43, 0x42}), bytesOf("AZB"));
+  EXPECT_EQ(toBytes(bytesOf("stallX")), bytesOf("X"));
+}
+
+TEST(Conversion, TailRuleAfterUnmatchedByte) {
+  ASSERT_TRUE(loadTable("\\x41=A\r\n\\c01\\x09=Y"));
+  EXPECT_EQ(toText({0x07, 0x41}), (Bytes{0x07, 0x41}));
+  EXPECT_EQ(toText({0x41}), bytesOf("A"));
+  EXPECT_EQ(toText({0x33, 0x09, 0x41, 0x07, 0x41}), (Bytes{'Y', 'A', 0x07, 0x41}));
+}
+
+TEST(Conversion, OutputGrowsPastTheEstimate) {
+  // Each raw byte becomes two characters while the ratio estimate is 1.75.
+  ASSERT_TRUE(loadTable("\\cFF=<\\hFF>"));
+  Bytes input(300);
+  for (size_t i = 0; i < input.size(); ++i) input[i] = static_cast<uint8_t>(i * 7);
+  Bytes text = toText(input);
+  ASSERT_EQ(text.size(), 512u + 45u);
+  EXPECT_EQ(text[0], '<');
+  EXPECT_EQ(std::string(text.begin() + 1, text.begin() + 7), "00070E");
+  EXPECT_EQ(text[511], '>');
+  EXPECT_EQ(toBytes(text), input);
+  // Short produced sides on the way back: one byte for each long word.
+  ASSERT_TRUE(loadTable("\\x01=a-long-word"));
+  EXPECT_EQ(toBytes(bytesOf("a-long-worda-long-word!")), (Bytes{1, 1, '!'}));
+}
+
+TEST(Conversion, DuplicatesAndUtf8Text) {
+  ASSERT_TRUE(loadTable("\\x81\\x40=\xE3\x81\x82\r\n\\x81\\x41=\xE3\x81\x82\r\n\\x20=\xE3\x80\x80"));
+  EXPECT_EQ(toText({0x81, 0x41, 0x20, 0x81, 0x40}), bytesOf("\xE3\x81\x82\xE3\x80\x80\xE3\x81\x82"));
+  // The same text for two codes: the first in the file wins.
+  EXPECT_EQ(toBytes(bytesOf("\xE3\x81\x82\xE3\x80\x80")), (Bytes{0x81, 0x40, 0x20}));
+}
+
+TEST(Conversion, FailuresAndDialogWrappers) {
+  tblFree();
+  uint8_t* out = nullptr;
+  uint32_t length = 9;
+  const uint8_t input[] = {1, 2};
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(tblBytesToText(input, 2, &out, &length), -1);
+  EXPECT_EQ(length, 0u);
+  EXPECT_FALSE(dialogToText(input, 2, &out, &length, 3, "a.bt"));
+  EXPECT_FALSE(dialogFromText(input, 2, &out, &length, 4, "b.bt"));
+  EXPECT_EQ(out, nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "TBL:Given table not valid or not initialized\n"
+            "TBL:Given table not valid or not initialized\n"
+            "WARN: dialog No.3 error converting : a.bt\n"
+            "TBL:Given table not valid or not initialized\n"
+            "WARN: dialog No.4 error converting from txt : b.bt\n");
+
+  ASSERT_TRUE(loadTable("\\x01=\r\n\\x02=two"));
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(dialogToText(input, 0, &out, &length, 0, "a.bt"));
+  EXPECT_TRUE(dialogToText(input, 1, &out, &length, 0, "a.bt"));  // converts to nothing
+  EXPECT_EQ(out, nullptr);
+  EXPECT_EQ(length, 0u);
+  EXPECT_TRUE(dialogToText(input, 2, &out, &length, 0, "a.bt"));
+  EXPECT_EQ(Bytes(out, out + length), bytesOf("two"));
+  std::free(out);
+  EXPECT_TRUE(dialogFromText(reinterpret_cast<const uint8_t*>("two"), 3, &out, &length, 0, "a.bt"));
+  EXPECT_EQ(Bytes(out, out + length), Bytes{2});
+  std::free(out);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  tblFree();
+}
+
+namespace {
+
+// A random table line: short sides of bytes from a small alphabet, with the
+// escapes, markers and separators that the parser has to get right.
+std::string randomSide(std::mt19937& rng) {
+  static const char* const kPieces[] = {"a", "b", "ab", "\\x61", "\\x00", "\\=", "\\\\", "\\c01",
+                                        "\\c02", "\\h01", "\\h02", "\\x", "\\", "=", "\r\n", "\\\r\n",
+                                        "0", "F", "z", "\\c00"};
+  std::string side;
+  int pieces = std::uniform_int_distribution<int>(0, 4)(rng);
+  for (int i = 0; i < pieces; ++i) side += kPieces[rng() % (sizeof kPieces / sizeof *kPieces)];
+  return side;
+}
+
+Bytes randomInput(std::mt19937& rng, size_t length) {
+  static const uint8_t kBytes[] = {'a', 'b', 0, 1, 2, '0', 'F', 'z', '=', '\\', 0x0D, 0x0A};
+  Bytes input(length);
+  for (auto& b : input) b = kBytes[rng() % sizeof kBytes];
+  return input;
+}
+
+}  // namespace
+
+TEST(Conversion, IndexedLookupMatchesLinearScan) {
+  std::mt19937 rng(20140516);
+  testing::internal::CaptureStderr();  // tables with two markers complain
+  for (int round = 0; round < 400; ++round) {
+    std::string table;
+    int lines = std::uniform_int_distribution<int>(1, 12)(rng);
+    for (int i = 0; i < lines; ++i) table += randomSide(rng) + "=" + randomSide(rng) + "\r\n";
+    if (round % 5 == 0) table += "=skipmode";
+    ASSERT_TRUE(loadTable(table));
+    if (tblTable().count == 0) continue;
+    for (int k = 0; k < 4; ++k) {
+      Bytes input = randomInput(rng, rng() % 40);
+      toText(input);  // each compares itself with the oracle
+      toBytes(input);
+    }
+    // An array that is not the loaded table's own gets an index of its own.
+    TblDirection d = tblForward();
+    Bytes input = randomInput(rng, 30);
+    uint8_t* out = nullptr;
+    uint32_t length = 0;
+    ASSERT_EQ(tblConvert(input.data(), 30, &out, &length, d.entries + d.count / 2, d.count - d.count / 2), 30);
+    EXPECT_EQ(Bytes(out, out + length),
+              linearConvert(input.data(), 30, d.entries + d.count / 2, d.count - d.count / 2, tblSkipMode()));
+    std::free(out);
+  }
+  testing::internal::GetCapturedStderr();
+  tblSetSkipMode(false);
+  tblFree();
+}
