@@ -137,12 +137,12 @@ bool gnopCheck(const uint8_t* bitmapData, uint32_t bitmapSize, const uint8_t* pa
   paletteGeometry(params, paletteSize - params.paletteOffset, &paletteBytes, &g->paletteWidth,
                   &g->paletteHeight);
   uint64_t size = rawSize64(g->width, g->height, g->bpp);
-  if (params.bitmapOffset + size > bitmapSize) {
+  if (size > bitmapSize - params.bitmapOffset) {  // the offset is below the size
     report("ERROR: bitmap offset (0x%X) + bitmapsize (0x%llX) bigger than memory (0x%X) : %s\n",
            params.bitmapOffset, ull(size), bitmapSize, name);
     return false;
   }
-  if (params.paletteOffset + paletteBytes > paletteSize) {
+  if (paletteBytes > paletteSize - params.paletteOffset) {
     report("ERROR: palette offset (0x%X) + palettesize (0x%llX) bigger than memory (0x%X) : %s\n",
            params.paletteOffset, ull(paletteBytes), paletteSize, name);
     return false;
@@ -201,6 +201,7 @@ void gnopSelectPalette(GnopFile* g, uint32_t index) {
 }
 
 void gnopSelectSubPalette(GnopFile* g, uint32_t row) {
+  if (g->colourCount != kGnopTile) return;  // only 16-colour pictures use one row
   g->palette = g->working + (row < kGnopTile ? row : 0) * kGnopTile * 4;
 }
 

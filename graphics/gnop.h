@@ -72,7 +72,7 @@ bool gnopTileFits(const GnopFile* gnop, uint32_t index);
 // an index without a whole tile warns and falls back to palette 0.
 void gnopSelectPalette(GnopFile* gnop, uint32_t index);
 // Makes row `row` (16 entries) of the working palette the current colours of
-// a 4-bit picture; rows above 15 mean row 0.
+// a 4-bit picture; rows above 15 mean row 0. Other pictures keep all 256.
 void gnopSelectSubPalette(GnopFile* gnop, uint32_t row);
 // The export pipeline on the current colours, then the BMP write.
 void gnopExport(GnopFile* gnop, const char* path);

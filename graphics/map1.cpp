@@ -114,7 +114,7 @@ bool mapSectionCheck(uint32_t offset, const uint8_t* data, uint32_t size, const 
 
 bool mapReadEntry(const uint8_t* data, uint32_t offset, uint32_t limit, MapEntry* entry,
                   uint64_t* needed) {
-  auto fits = [&](uint64_t length) { return offset + length <= limit; };
+  auto fits = [&](uint64_t length) { return offset <= limit && length <= limit - offset; };
   const uint8_t* p = data + offset;
   if (!fits(kMapEntryListOffset)) {
     *needed = kMapEntryFixedSize;
