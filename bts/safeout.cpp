@@ -47,6 +47,10 @@ FILE* outOpen(const char* path, const char* mode) {
     std::atexit(removePendingAtExit);
     registered = true;
   }
+  // A directory cannot be replaced: refuse it as opening it would.
+  PlatStat st;
+  if (platStat(path, &st) && st.isDirectory)
+    fatal("ERROR: can't open file : %s : %s\n", path, std::strerror(EISDIR));
   std::string temp = freeTempName(path);
   FILE* fp = platFopen(temp.c_str(), mode);
   if (!fp) fatal("ERROR: can't open file : %s : %s\n", path, std::strerror(errno));

@@ -96,3 +96,14 @@ TEST(DialogSeparator, ConvertsBackslashNAndRefusesLongOnes) {
   EXPECT_EQ(gDialogSettings.separatorLength, 6u);
   gDialogSettings = saved;
 }
+
+TEST(DialogAssembleDeath, RefusesOffsetsBeyond16Bits) {
+  Bytes section = makeDialog({{1, 0}, {}, {}, {}, {2, 0}});
+  DialogView view = dialogOpenOrDie(section.data(), uint32_t(section.size()), "d.bt");
+  Bytes texts(0x10001, 1);
+  const uint32_t offsets[5] = {128, 129, 129, 129, 128 + 0xFFFF};
+  EXPECT_EQ(dialogAssemble(view, offsets, texts.data(), 1).size(), 132u);
+  const uint32_t tooFar[5] = {128, 129, 129, 129, 128 + 0x10000};
+  EXPECT_EXIT(dialogAssemble(view, tooFar, texts.data(), uint32_t(texts.size())), testing::ExitedWithCode(1),
+              exactly("ERROR: dialog texts too long, text offset does not fit 16 bits : 65536 : d.bt\n"));
+}
