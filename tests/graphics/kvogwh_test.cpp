@@ -33,8 +33,18 @@ const char kUsage[] =
     "\n"
     "Version 20140701\n";
 
+// Windows programs (run through KVO_RUNNER) write text with "\r\n" line
+// ends; the texts are compared with "\n" ones.
+std::string unixLines(std::string text) {
+  for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.erase(at, 1);
+  return text;
+}
+
 ToolResult gwh(const TempDir& dir, const std::vector<std::string>& args) {
-  return runTool("kvogwh", args, dir.path());
+  ToolResult r = runTool("kvogwh", args, dir.path());
+  r.out = unixLines(r.out);
+  r.err = unixLines(r.err);
+  return r;
 }
 
 // The game keeps entries 8-15 and 16-23 of every 32-entry block exchanged.
@@ -115,7 +125,7 @@ TEST(KvogwhPrint, ListingAndFileChecks) {
   EXPECT_EQ(r.err, "");
   r = gwh(dir, {"-P", "a.gwh", "list.txt"});
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(readText(dir.file("list.txt")),
+  EXPECT_EQ(unixLines(readText(dir.file("list.txt"))),
             "filename: a.gwh\nfileSize: 1046 (0x416)\nwidth : 3\nheight: 2\n");
   r = gwh(dir, {"-p", "a.gwh", "no/dir/list.txt"});
   EXPECT_EQ(r.status, 0);
