@@ -49,9 +49,13 @@ uint8_t* loadAt(const char* path, uint64_t offset, uint32_t length) {
   return data;
 }
 
+// The image's length (by seeking, so that a disc device reports its size too).
 uint64_t imageBytes(const char* path) {
-  PlatStat st;
-  return platStat(path, &st) ? st.size : 0;
+  FILE* fp = platFopen(path, "rb");
+  if (!fp) return 0;
+  int64_t end = platFseek64(fp, 0, SEEK_END) == 0 ? platFtell64(fp) : 0;
+  std::fclose(fp);
+  return end > 0 ? static_cast<uint64_t>(end) : 0;
 }
 
 bool isFileEntry(const uint8_t* table, uint32_t entryCount, uint32_t e) {
