@@ -58,6 +58,8 @@ uint64_t imageBytes(const char* path) {
   return end > 0 ? static_cast<uint64_t>(end) : 0;
 }
 
+const uint32_t kSizesLoadMax = 1u << 20;
+
 bool isFileEntry(const uint8_t* table, uint32_t entryCount, uint32_t e) {
   return e < entryCount && e < LBA_MAX_ENTRIES - 1 && !lbaIsEmpty(table, e) &&
          lbaStartSector(table, e + 1) != 0;
@@ -126,8 +128,11 @@ LbaSizesPlan lbaPlanSizes(const uint8_t* table, uint32_t entryCount) {
   plan.tooFew = plan.fileBytes < plan.need - 3;
   plan.tooSmallRoom = !plan.tooFew && plan.spanBytes < plan.need;
   // Only the records and the file's own bytes are ever used or written back;
-  // the rest of its room stays on disc as it is.
+  // the rest of its room stays on disc as it is. A sizes file holds at most
+  // 32768 records: anything much larger comes from a damaged table, and is not
+  // held in memory beyond the records.
   plan.loadBytes = std::min(plan.spanBytes, std::max(plan.fileBytes, plan.need));
+  plan.loadBytes = std::min(plan.loadBytes, std::max(plan.need, kSizesLoadMax));
   return plan;
 }
 

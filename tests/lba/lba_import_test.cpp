@@ -159,3 +159,21 @@ TEST(LbaImport, NoSourceFiles) {
   EXPECT_EQ(r.err, "ERROR: expected DIR|FILE|EXPR parameter\n");
   EXPECT_EQ(disc.image(), disc.original);
 }
+
+TEST(LbaImport, WithoutAUsableSizesFileOnlyTheTableChanges) {
+  ImportDisc disc;
+  disc.original[kTableAt + 4 * 15 + 3] = 250;  // 48 bytes of sizes for 54 needed
+  writeBytes(disc.dir.file("disc.iso"), disc.original);
+  disc.input("0015.bin", pattern(3000));
+  ToolResult r = disc.run({"-i"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "ERROR: 15th file with filessizes must have at last 54 bytes : have 48\n");
+  EXPECT_EQ(disc.image(), disc.original);
+  r = disc.run({"-i", "-ns"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "WARN: 15th file with filessizes must have at last 54 bytes : have 48\n");
+  Bytes want = disc.expected(16, pattern(3000), 4096, 137, 0);
+  for (int i = 0; i < 3; ++i)  // the record stays as it was
+    want[disc.builder.sizesOffset + 3 * 16 + i] = disc.original[disc.builder.sizesOffset + 3 * 16 + i];
+  EXPECT_EQ(disc.image(), want);
+}
