@@ -85,12 +85,12 @@ void warnMoreParts(const BtscOptions& options, const char* path) {
 }
 }  // namespace
 
-void btscBattleName(const BtscOptions& options, uint64_t index, char* name, uint32_t nameSize) {
+std::string btscBattleName(const BtscOptions& options, uint64_t index) {
   char digits[32];
   std::snprintf(digits, sizeof digits, "%04llu", static_cast<unsigned long long>(index));
   digits[4] = '\0';
-  std::snprintf(name, nameSize, "%s%s%s", options.prefix ? options.prefix : "", digits,
-                options.suffix ? options.suffix : "");
+  return std::string(options.prefix ? options.prefix : "") + digits +
+         (options.suffix ? options.suffix : "");
 }
 
 void btscBuildPart(const char* path, uint32_t* textBase, uint8_t** partBuffer, bool keepOld) {
@@ -137,21 +137,18 @@ void btscCreate(const BtscOptions& options) {
   FILE* out = outOpen(outPath, "wb");
   uint32_t textBase = 0;
   uint8_t* part = nullptr;
-  char name[4096 + 64];
   uint64_t i = options.startIndex;
   for (; i <= options.endIndex; ++i) {
-    btscBattleName(options, i, name, sizeof name);
+    std::string name = btscBattleName(options, i);
     uint64_t size = 0;
-    if (!regularFileExists(name, &size)) break;
-    btscBuildPart(name, &textBase, &part, !options.clear);
+    if (!regularFileExists(name.c_str(), &size)) break;
+    btscBuildPart(name.c_str(), &textBase, &part, !options.clear);
     outWrite(out, part, kPartSize);
     if (resetsTextBase(i, options.startIndex)) textBase = 0;
   }
-  if (i != uint64_t(options.endIndex) + 1) {
-    btscBattleName(options, i, name, sizeof name);
+  if (i != uint64_t(options.endIndex) + 1)
     report("WARN: from index %u using 'dummy' data, file not found : %s\n",
-           static_cast<unsigned>(i), name);
-  }
+           static_cast<unsigned>(i), btscBattleName(options, i).c_str());
   fillDummyPart();
   if (!part) part = static_cast<uint8_t*>(mallocE(kPartSize));
   std::memcpy(part, dummyPart, kPartSize);
@@ -169,15 +166,14 @@ void btscImport(const BtscOptions& options) {
   uint32_t size = 0;
   uint8_t* data = fileLoadS(options.inPath, &size);
   uint32_t parts = size / kPartSize;
-  char name[4096 + 64];
   for (uint64_t i = options.startIndex; i <= options.endIndex && i - options.startIndex < parts;
        ++i) {
-    btscBattleName(options, i, name, sizeof name);
+    std::string name = btscBattleName(options, i);
     uint64_t fileSize = 0;
-    if (!regularFileExists(name, &fileSize) || fileSize == 0) continue;
+    if (!regularFileExists(name.c_str(), &fileSize) || fileSize == 0) continue;
     uint32_t textBase = 0;
     uint8_t* part = data + (i - options.startIndex) * kPartSize;
-    btscBuildPart(name, &textBase, &part, !options.clear);
+    btscBuildPart(name.c_str(), &textBase, &part, !options.clear);
   }
   outSave(options.outPath ? options.outPath : options.inPath, data, size);
   std::free(data);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 enum : uint32_t {
   kPartSize = 472,
@@ -26,7 +27,7 @@ struct BtscOptions {
 };
 
 // Battle file name: PREFIX, the index as four decimal digits, SUFFIX.
-void btscBattleName(const BtscOptions& options, uint64_t index, char* name, uint32_t nameSize);
+std::string btscBattleName(const BtscOptions& options, uint64_t index);
 // Builds one part from one battle file into *partBuffer (allocated when null).
 void btscBuildPart(const char* path, uint32_t* textBase, uint8_t** partBuffer, bool keepOld);
 void btscCreate(const BtscOptions& options);
