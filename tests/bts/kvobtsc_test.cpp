@@ -256,6 +256,15 @@ TEST_F(Kvobtsc, ImportRefreshesExistingParts) {
   expectParts(readBytes(dir.file("small")), expected);
 }
 
+TEST_F(Kvobtsc, LongIndexUsesItsFirstFourDigits) {
+  battles[12345] = makeBattle(1234);
+  writeBytes(dir.file("1234.bts"), battles[12345].file);
+  ToolResult r = run({"-c", "out", "12345", "12345", "", ".bts"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  expectParts(readBytes(dir.file("out")), expectedFile(battles, 12345, 1, false));
+}
+
 TEST_F(Kvobtsc, BadBattleFilesStopCleanly) {
   ToolResult r = run({"-c", "out", "0", "366"});
   EXPECT_EQ(r.status, 0);
