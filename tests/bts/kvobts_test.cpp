@@ -149,6 +149,12 @@ TEST_F(Kvobts, ImportsRemovesAndStrips) {
   expectRun({"-i1", "-t", "kvo.tbs", "a.bt", "x.txt"}, 1, "",
             "ERROR: not valid dialog section at id=1, cannot import dialog text: 0x0 : a.bt\n");
 
+  // The file itself as the new section: it is read before it is replaced.
+  expectRun({"-i3", "a.bt", "a.bt"}, 0, "", "");
+  EXPECT_EQ(readBytes(dir.file("a.bt")),
+            makeContainer({section0(), std::nullopt, dialog(), original, Bytes(12, 0x44)}));
+  writeBytes(dir.file("a.bt"), original);
+
   expectRun({"-r", "a.bt"}, 1, "", "ERROR: not valid index for remove : 2147483647 : a.bt\n");
   expectRun({"-rd3", "a.bt"}, 1, "",
             "ERROR: not valid dialog section at id=3, cannot remove dialog text: 0xc4 : a.bt\n");
