@@ -2,29 +2,11 @@
 // by pixel against the colours the writer meant.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "bmp/bmp.h"
 #include "bmp/palette.h"
 #include "tests/bmp/bmpbuild.h"
 
 namespace {
-bool haveDecoder() { return std::system("command -v convert >/dev/null 2>&1") == 0; }
-
-// Red, green, blue bytes of every pixel, rows top-down.
-Bytes decodeRgb(const std::string& path) {
-  std::string command = "convert '" + path + "' -depth 8 rgb:- 2>/dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  Bytes out;
-  if (!pipe) return out;
-  uint8_t buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.insert(out.end(), buf, buf + n);
-  pclose(pipe);
-  return out;
-}
-
 // The colour an index stands for in a BMP-order palette.
 void addColour(Bytes& out, const uint8_t* bgra) { out.insert(out.end(), {bgra[2], bgra[1], bgra[0]}); }
 

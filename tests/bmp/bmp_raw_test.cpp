@@ -198,13 +198,10 @@ TEST(BmpSave, ConvertedDepthsRoundTrip) {
   EXPECT_EQ(l.raw, nibbles);
 }
 
-TEST(BmpSave, RefusesWhatItCannotWrite) {
+TEST(BmpSave, UnwritablePathEndsTheProcess) {
   TempDir dir;
   const Bytes raw = {1};
   std::string path = dir.file("no/such/dir.bmp");
-  EXPECT_EQ(bmpSaveRaw(path.c_str(), raw.data(), 1, 1, 8, nullptr, true, true, true), 1);
-  EXPECT_EQ(bmpSaveRaw(dir.file("x.bmp").c_str(), nullptr, 1, 1, 8, nullptr, true, true, true),
-            1);
   EXPECT_EXIT(bmpSaveRawE(path.c_str(), raw.data(), 1, 1, 8, nullptr), testing::ExitedWithCode(1),
               exactly("ERROR: cannot save data as BMP file : " + path + "\n"));
 }

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "tests/support/testsupport.h"
@@ -63,4 +66,20 @@ inline Bytes rampPalette(uint32_t count) {
     p.push_back(static_cast<uint8_t>(i));
   }
   return p;
+}
+
+// An independent decoder for written files: ImageMagick's convert, when installed.
+inline bool haveDecoder() { return std::system("command -v convert >/dev/null 2>&1") == 0; }
+
+// Red, green, blue bytes of every pixel of a picture file, rows top-down.
+inline Bytes decodeRgb(const std::string& path) {
+  std::string command = "convert '" + path + "' -depth 8 rgb:- 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  Bytes out;
+  if (!pipe) return out;
+  uint8_t buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.insert(out.end(), buf, buf + n);
+  pclose(pipe);
+  return out;
 }

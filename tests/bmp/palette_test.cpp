@@ -164,7 +164,7 @@ TEST(Palette, ExportPipeline) {
   EXPECT_EQ(at(pal, 8), (Bytes{2, 1, 16, 0x80}));  // game entry 16
 }
 
-TEST(Palette, PixelLookupAndMerges) {
+TEST(Palette, FourBitPixelsAndMasks) {
   Bytes pal = entries({{1, 1, 1, 1}, {2, 2, 2, 0x80}, {3, 3, 3, 3}});
   Bytes dst(5 * 4);
   pixels4To32(dst.data(), Bytes{0x10, 0x02, 0x21}.data(), pal.data(), 5);
@@ -175,23 +175,8 @@ TEST(Palette, PixelLookupAndMerges) {
   pixels4To32Rows(rows.data(), Bytes{0x10, 0x02, 0x21, 0x01}.data(), pal.data(), 3, 2);
   EXPECT_EQ(rows, entries({{1, 1, 1, 1}, {2, 2, 2, 0x80}, {3, 3, 3, 3}, {2, 2, 2, 0x80},
                            {3, 3, 3, 3}, {2, 2, 2, 0x80}}));
-  Bytes eight(2 * 4);
-  pixels8To32(eight.data(), Bytes{2, 0}.data(), pal.data(), 2);
-  EXPECT_EQ(eight, entries({{3, 3, 3, 3}, {1, 1, 1, 1}}));
-
-  Bytes target = {9, 9, 9};
-  mergeUnlessKey(Bytes{0, 5, 0}.data(), target.data(), 3, 0);
-  EXPECT_EQ(target, (Bytes{9, 5, 9}));
-  mergeByMask(target.data(), Bytes{1, 2, 3}.data(), Bytes{1, 0, 7}.data(), 3);
-  EXPECT_EQ(target, (Bytes{1, 5, 3}));
   Bytes nibbles = {0x11, 0x11};
   mergeByMask4(nibbles.data(), Bytes{0xAB, 0xCD}.data(), Bytes{0x10, 0x01}.data(), 2);
   EXPECT_EQ(nibbles, (Bytes{0xA1, 0x1D}));
 
-  Bytes pixels = {0, 1, 2, 1};
-  pixelsSetWhereAlpha(pixels.data(), pal.data(), 4, 7);
-  EXPECT_EQ(pixels, (Bytes{7, 1, 7, 1}));
-  Bytes opaque = {0, 1, 2};
-  pixelsSetWhereOpaque(opaque.data(), pal.data(), 3, 0xEE);
-  EXPECT_EQ(opaque, (Bytes{0, 0xEE, 2}));
 }

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "platform/platform.h"
 #include "tests/bmp/bmpbuild.h"
 #include "tests/support/testsupport.h"
@@ -230,13 +227,6 @@ TEST(KvogwhCreate, RoundTripAndRefusals) {
   EXPECT_EQ(gwh(dir, {"-c", "top.bmp", "top.gwh"}).status, 0);
   EXPECT_EQ(readBytes(dir.file("top.gwh")), original);
 
-  // A declared palette over 256 entries gives its first 256.
-  s.clrUsed = 300;
-  s.palette.resize(1200, 0x77);
-  writeBytes(dir.file("big.bmp"), buildBmp(s));
-  EXPECT_EQ(gwh(dir, {"-c", "big.bmp", "big.gwh"}).err, "");
-  EXPECT_EQ(readBytes(dir.file("big.gwh")), original);
-
   struct Refusal {
     BmpSpec spec;
     std::string err;
@@ -264,11 +254,6 @@ TEST(KvogwhCreate, RoundTripAndRefusals) {
   ToolResult r = gwh(dir, {"-c", "none.bmp", "x.gwh"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "ERROR: cannot load file to memory : No such file or directory : none.bmp\n");
-  writeBytes(dir.file("short.bmp"), Bytes(20, 0));
-  r = gwh(dir, {"-c", "short.bmp", "x.gwh"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "ERROR: BMP data size lower than expected header size : 20 < 54 : short.bmp\n ");
-  EXPECT_FALSE(fileExists(dir.file("x.gwh")));
 }
 
 TEST(KvogwhImport, PixelsOnlyWithMaskAndSafeReplace) {
@@ -300,13 +285,8 @@ TEST(KvogwhImport, PixelsOnlyWithMaskAndSafeReplace) {
     if (!e.isDirectory) names.push_back(e.name);
   EXPECT_EQ(names, (std::vector<std::string>{"a.gwh", "b.bmp", "out.gwh"}));
 
-  // Wrong size or depth: nothing is written, the run still ends with status 0.
-  BmpSpec wide;
-  wide.width = 4;
-  wide.height = 2;
-  wide.palette = rampPalette(256);
-  wide.rows = {{1, 2, 3, 4}, {5, 6, 7, 8}};
-  writeBytes(dir.file("w.bmp"), buildBmp(wide));
+  // A 1-bit picture is not converted but refused as not matching: nothing is
+  // written, the run still ends with status 0.
   BmpSpec mono;
   mono.width = 3;
   mono.height = 2;
@@ -315,16 +295,10 @@ TEST(KvogwhImport, PixelsOnlyWithMaskAndSafeReplace) {
   mono.rows = {{0xA0}, {0x40}};
   writeBytes(dir.file("m.bmp"), buildBmp(mono));
   writeBytes(dir.file("a.gwh"), original);
-  for (auto [name, err] : {std::pair<std::string, std::string>{
-                               "w.bmp", "ERROR: BMP resolution (w.bmp; 4x2x8) doesnt match GWH "
-                                        "(a.gwh; 328)\n"},
-                           {"m.bmp", "ERROR: BMP resolution (m.bmp; 3x2x1) doesnt match GWH "
-                                     "(a.gwh; 328)\n"}}) {
-    r = gwh(dir, {"-i", "a.gwh", name});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, err);
-    EXPECT_EQ(readBytes(dir.file("a.gwh")), original);
-  }
+  r = gwh(dir, {"-i", "a.gwh", "m.bmp"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "ERROR: BMP resolution (m.bmp; 3x2x1) doesnt match GWH (a.gwh; 328)\n");
+  EXPECT_EQ(readBytes(dir.file("a.gwh")), original);
   writeBytes(dir.file("bad.bmp"), Bytes(bmp.begin(), bmp.end() - 1));
   r = gwh(dir, {"-i", "a.gwh", "bad.bmp"});
   EXPECT_EQ(r.status, 1);
@@ -336,8 +310,7 @@ TEST(KvogwhImport, PixelsOnlyWithMaskAndSafeReplace) {
 // The exported picture seen by an independent decoder: every pixel has the
 // colour of its palette entry.
 TEST(KvogwhExport, DecoderSeesThePaletteColours) {
-  if (std::system("command -v convert >/dev/null 2>&1") != 0)
-    GTEST_SKIP() << "ImageMagick convert not installed";
+  if (!haveDecoder()) GTEST_SKIP() << "ImageMagick convert not installed";
   TempDir dir;
   const uint32_t w = 7, h = 3;
   Bytes pixels;
@@ -347,11 +320,5 @@ TEST(KvogwhExport, DecoderSeesThePaletteColours) {
   Bytes expected;
   const Bytes pal = exportedPalette(129, 0, 129);
   for (uint8_t p : pixels) expected.insert(expected.end(), {pal[4 * p + 2], pal[4 * p + 1], pal[4 * p]});
-  std::string command = "convert '" + dir.file("a.bmp") + "' -depth 8 rgb:- 2>/dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  Bytes decoded(expected.size() + 1);
-  decoded.resize(std::fread(decoded.data(), 1, decoded.size(), pipe));
-  pclose(pipe);
-  EXPECT_EQ(decoded, expected);
+  EXPECT_EQ(decodeRgb(dir.file("a.bmp")), expected);
 }
