@@ -2,6 +2,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "bmp/bmp.h"
 #include "bmp/bmpfields.h"
@@ -29,8 +30,9 @@ uint32_t bmpBitmapSizeFor(uint32_t width, uint32_t height, uint32_t bpp) {
 uint32_t bmpPaletteEntriesFor(uint32_t bpp) { return bpp <= 8 ? 1u << bpp : 0; }
 
 static BmpImage* newRecord(uint8_t* buffer, uint32_t size, const char* name) {
-  BmpImage* image = reinterpret_cast<BmpImage*>(bmpAlloc(sizeof(BmpImage)));
-  *image = BmpImage{};
+  BmpImage* image = new (std::nothrow) BmpImage;
+  if (!image)
+    fatal("ERROR: cannot allocate %u bytes for BMP\n", static_cast<uint32_t>(sizeof(BmpImage)));
   image->buffer = buffer;
   image->size = size;
   image->fileHeader = buffer;
@@ -119,12 +121,12 @@ BmpImage* bmpCreateFromRaw(int32_t width, int32_t height, uint32_t bpp, const ui
 void bmpFree(BmpImage* image) {
   if (!image) return;
   std::free(image->buffer);
-  std::free(image);
+  delete image;
 }
 
 uint8_t* bmpDetach(BmpImage* image) {
   uint8_t* buffer = image->buffer;
-  std::free(image);
+  delete image;
   return buffer;
 }
 
