@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "bmp/bmp.h"
 #include "common/le.h"
 
 namespace bmpf {
@@ -43,7 +44,7 @@ inline uint32_t fileEntries(const uint8_t* ih) {
   if (bpp > 8) return 0;
   uint32_t used = clrUsed(ih);
   if (used == 0) return 1u << bpp;
-  return used > 256 ? 256 : used;
+  return used > kBmpMaxPaletteEntries ? kBmpMaxPaletteEntries : used;
 }
 }  // namespace bmpf
 
