@@ -13,12 +13,55 @@ CxGeometry cxGeometry(int type) {
   fatal("ERROR: unknown compression type %d\n", type);
 }
 
+// Decodes while both cursors are far from their ends, where every token fits
+// whole and copies may use fixed sizes (the bytes written past a token are
+// overwritten by the next ones). Stops at the end token and near the ends.
+static void decodeBulk(const uint8_t** sp, const uint8_t* sEnd, uint8_t** dp, uint8_t* dEnd,
+                       const CxGeometry& g) {
+  const uint8_t* s = *sp;
+  uint8_t* d = *dp;
+  while (sEnd - s >= 1 + 128 && dEnd - d >= 260) {
+    const uint32_t flag = s[0];
+    if (flag >= 0x80) {
+      const uint32_t f = flag & 0x7F;
+      const uint32_t count = ((f >> g.countShift) & g.countMask) + 3;
+      const uint32_t distance = (f & g.distHighMask) * 256u + s[1] + 1;
+      const uint8_t* from = d - distance;
+      if (distance >= 8) {
+        // each 8-byte piece reads only bytes written before it
+        for (uint32_t i = 0; i < 24; i += 8) std::memcpy(d + i, from + i, 8);
+      } else {
+        for (uint32_t i = 0; i < count; ++i) d[i] = from[i];
+      }
+      d += count;
+      s += 2;
+    } else if (flag != 0 && flag <= kCxMaxRaw) {
+      std::memcpy(d, s + 1, 128);
+      d += flag;
+      s += 1 + flag;
+    } else if (flag == 0x7E) {
+      std::memset(d, s[2], s[1] + 4u);
+      d += s[1] + 4u;
+      s += 3;
+    } else if (flag == 0x7F && static_cast<uint32_t>(dEnd - d) >= rd16(s + 1)) {
+      std::memset(d, s[3], rd16(s + 1));
+      d += rd16(s + 1);
+      s += 4;
+    } else {
+      break;
+    }
+  }
+  *sp = s;
+  *dp = d;
+}
+
 uint32_t cxDecode(const uint8_t* src, uint32_t srcLen, uint8_t* dst, uint32_t dstCap, int type) {
   const CxGeometry g = cxGeometry(type);
   const uint8_t* s = src;
   const uint8_t* const sEnd = src + srcLen;
   uint8_t* d = dst;
   uint8_t* const dEnd = dst + dstCap;
+  decodeBulk(&s, sEnd, &d, dEnd, g);
   CxToken t;
   while (d < dEnd && s < sEnd) {
     if (!cxReadToken(s, sEnd, g, &t) || t.kind == CxTokenKind::End) break;

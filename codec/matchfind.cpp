@@ -7,7 +7,9 @@
 
 namespace {
 
-const uint32_t kHashBits = 16;
+// Only the last few thousand positions matter, so small tables that stay in
+// the cache do better than large ones; other keys sharing a chain are skipped.
+const uint32_t kHashBits = 13;
 const uint32_t kHashSize = 1u << kHashBits;
 // Ring length: must exceed the largest distance, so that every position a
 // search may reach still has its links.
@@ -25,18 +27,22 @@ inline uint32_t hashOf(uint32_t key) { return (key * 2654435761u) >> (32 - kHash
 
 void insertUpTo(CxMatchFinder* mf, uint32_t pos) {
   const uint8_t* base = mf->base;
-  for (uint32_t x = mf->inserted; x < pos; ++x) {
+  uint32_t x = mf->inserted;
+  if (x >= pos) return;
+  uint32_t runFrom = x > 0 ? mf->runStart[(x - 1) & kRingMask] : 0;
+  for (; x < pos; ++x) {
     const uint32_t slot = x & kRingMask;
+    const uint32_t key = load32(base + x);
     const uint32_t h3 = hashOf(load24(base + x));
+    const uint32_t h4 = hashOf(key);
     mf->prev3[slot] = mf->head3[h3];
     mf->head3[h3] = x;
-    const uint32_t h4 = hashOf(load32(base + x));
     mf->prev4[slot] = mf->head4[h4];
     mf->head4[h4] = x;
-    mf->runStart[slot] =
-        (x > 0 && base[x] == base[x - 1]) ? mf->runStart[(x - 1) & kRingMask] : x;
+    if (x == 0 || base[x] != base[x - 1]) runFrom = x;
+    mf->runStart[slot] = runFrom;
   }
-  if (pos > mf->inserted) mf->inserted = pos;
+  mf->inserted = pos;
 }
 
 // Near region, when some candidate matches 4 bytes or more: the nearest of the
@@ -88,16 +94,44 @@ CxMatch nearLongest(CxMatchFinder* mf, uint32_t cur, uint32_t maxLen, uint32_t n
   return best;
 }
 
-// Near region when no candidate matches 4 bytes: the nearest 3-byte match.
-CxMatch nearFirst3(CxMatchFinder* mf, uint32_t cur, uint32_t nearMax) {
+// The distance of the nearest 3-byte match in the near region, 0 when there
+// is none. Without one the chain has been walked through the whole near region
+// anyway, so the walk goes on into the far region: kFarOnly tells that some
+// candidate there matches 3 bytes.
+const uint32_t kFarOnly = 0xFFFFFFFFu;
+
+uint32_t nearFirst3(const CxMatchFinder* mf, uint32_t cur, uint32_t nearMax) {
   const uint8_t* base = mf->base;
   const uint32_t key = load24(base + cur);
+  const uint32_t window = mf->geometry.window;
   for (uint32_t x = mf->head3[hashOf(key)]; x != kNone; x = mf->prev3[x & kRingMask]) {
     const uint32_t dist = cur - x;
-    if (dist > nearMax) break;
-    if (load24(base + x) == key) return CxMatch{3, dist};
+    if (dist > window) break;
+    if (load24(base + x) != key) continue;
+    return dist <= nearMax ? dist : kFarOnly;
   }
-  return CxMatch{};
+  return 0;
+}
+
+inline uint64_t load64(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+
+// Bit 8i + 7 set where byte i of v is zero, and nowhere else.
+inline uint64_t zeroBytes(uint64_t v) {
+  const uint64_t low7 = 0x7F7F7F7F7F7F7F7Full;
+  return ~(((v & low7) + low7) | v | low7);
+}
+
+// Bit i set when the 3 bytes at p + i equal those at q (i from 0 to 7).
+inline uint32_t prefixMatches(const uint8_t* p, const uint8_t* q) {
+  const uint64_t ones = 0x0101010101010101ull;
+  const uint64_t diff = (load64(p) ^ (q[0] * ones)) | (load64(p + 1) ^ (q[1] * ones)) |
+                        (load64(p + 2) ^ (q[2] * ones));
+  // Gathers the eight flag bits (at 8i) into the low byte, bit i for byte i.
+  return static_cast<uint32_t>(((zeroBytes(diff) >> 7) * 0x0102040810204080ull) >> 56);
 }
 
 // Far region: the last L distances, each with its own length limit, which
@@ -105,12 +139,21 @@ CxMatch nearFirst3(CxMatchFinder* mf, uint32_t cur, uint32_t nearMax) {
 CxMatch farRegion(const CxMatchFinder* mf, uint32_t cur, uint32_t maxLen) {
   const CxGeometry& g = mf->geometry;
   const uint8_t* q = mf->base + cur;
+  // Candidates whose first 3 bytes match, found 8 at a time: bit i stands for
+  // the position W - i bytes back. The region's last bytes are followed by at
+  // least W - L + 2 more in the buffer, so the 10-byte reads stay inside it.
+  const uint8_t* oldest = q - g.window;
+  uint32_t found = 0;
+  for (uint32_t i = 0; i < g.longest; i += 8) found |= prefixMatches(oldest + i, q) << i;
+  found &= (1u << g.longest) - 1;
+  if (found == 0) return CxMatch{};
   const int first = static_cast<int>(maxLen < g.longest - 1 ? maxLen : g.longest - 1);
   CxMatch far;
   for (uint32_t j = 0; j < g.longest; ++j) {
-    const uint32_t dist = g.window - g.longest + 1 + j;
+    const uint32_t i = g.longest - 1 - j;  // nearest first
+    if (!(found >> i & 1)) continue;
+    const uint32_t dist = g.window - i;
     const uint8_t* p = q - dist;
-    if (p[0] != q[0] || p[1] != q[1] || p[2] != q[2]) continue;
     const uint32_t limit = first - static_cast<int>(j) > 3 ? first - j : 3;
     uint32_t len = 3;
     while (len < limit && p[len] == q[len]) ++len;
@@ -153,10 +196,16 @@ CxMatch cxFindMatch(CxMatchFinder* mf, uint32_t ip, uint32_t maxLen) {
   const uint32_t cur = ip + kCxHistory;
   insertUpTo(mf, cur);
   const uint32_t nearMax = g.window - g.longest;
-  CxMatch best;
-  if (maxLen >= 4) best = nearLongest(mf, cur, maxLen, nearMax);
-  if (best.length == 0) best = nearFirst3(mf, cur, nearMax);
-  if (best.length == 0 || (best.length < maxLen && best.length < g.longest - 1)) {
+  // The nearest 3-byte match first: without one there is no longer one either.
+  const uint32_t near3 = nearFirst3(mf, cur, nearMax);
+  if (near3 == 0) return CxMatch{};
+  if (near3 == kFarOnly) return farRegion(mf, cur, maxLen);
+  CxMatch best{3, near3};
+  if (maxLen >= 4) {
+    const CxMatch longer = nearLongest(mf, cur, maxLen, nearMax);
+    if (longer.length != 0) best = longer;
+  }
+  if (best.length < maxLen && best.length < g.longest - 1) {
     const CxMatch far = farRegion(mf, cur, maxLen);
     if (far.length > best.length) best = far;
   }
