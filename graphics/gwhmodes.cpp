@@ -100,12 +100,11 @@ void gwhCreate(const GwhOptions& opt) {
   uint8_t header[kGwhHeaderSize] = {};
   wr32(header, width);
   wr32(header + 4, height);
-  std::string temp;
-  FILE* fp = tempOpenBeside(gwhPath, &temp);
+  FILE* fp = fopenE(gwhPath, "wb");
   fwriteE(header, 1, kGwhHeaderSize, fp);
   fwriteE(palette, 1, kGwhPaletteBytes, fp);
   if (bmpRawSize(bmp) != 0) fwriteE(pixels, 1, bmpRawSize(bmp), fp);
-  tempCommit(fp, temp, gwhPath);
+  fcloseE(fp);
   std::free(pixels);
   bmpFree(bmp);
 }
