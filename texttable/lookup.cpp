@@ -6,64 +6,100 @@
 
 namespace {
 
-struct Node {
-  std::vector<std::pair<uint8_t, uint32_t>> children;  // sorted by byte
-  std::vector<uint32_t> entries;                       // in array order
-};
-
 int32_t literalLength(const TableEntry& e) {
   return e.leftMarker >= 0 ? e.leftMarker : e.leftLength;
 }
 
-}  // namespace
-
-struct TblIndex {
-  std::vector<Node> nodes;  // nodes[0] is the root
-  uint32_t rootChild[256];  // 0 = none (the root is never a child)
-  mutable std::vector<uint32_t> path;
+// The tree while it is built.
+struct BuildNode {
+  std::vector<std::pair<uint8_t, uint32_t>> children;  // sorted by byte
+  std::vector<uint32_t> entries;                       // in array order
 };
 
-namespace {
-
-uint32_t findChild(const TblIndex& index, uint32_t node, uint8_t byte) {
-  if (node == 0) return index.rootChild[byte];
-  const auto& children = index.nodes[node].children;
+uint32_t childOf(std::vector<BuildNode>& nodes, uint32_t node, uint8_t byte) {
+  auto& children = nodes[node].children;
   auto it = std::lower_bound(children.begin(), children.end(), byte,
                              [](const std::pair<uint8_t, uint32_t>& c, uint8_t b) { return c.first < b; });
-  return (it != children.end() && it->first == byte) ? it->second : 0;
-}
-
-uint32_t addChild(TblIndex& index, uint32_t node, uint8_t byte) {
-  uint32_t child = static_cast<uint32_t>(index.nodes.size());
-  index.nodes.emplace_back();
-  if (node == 0) {
-    index.rootChild[byte] = child;
-  } else {
-    auto& children = index.nodes[node].children;
-    auto it = std::lower_bound(children.begin(), children.end(), byte,
-                               [](const std::pair<uint8_t, uint32_t>& c, uint8_t b) { return c.first < b; });
-    children.insert(it, {byte, child});
-  }
+  if (it != children.end() && it->first == byte) return it->second;
+  uint32_t child = static_cast<uint32_t>(nodes.size());
+  children.insert(it, {byte, child});
+  nodes.emplace_back();
   return child;
 }
 
 }  // namespace
 
+// The finished tree in flat arrays, nodes numbered depth first so that a walk
+// down mostly touches neighbouring memory.
+struct TblIndex {
+  struct Node {
+    uint32_t firstEdge;
+    uint32_t edgeCount;
+    uint32_t firstEntry;
+    uint32_t entryCount;
+  };
+  std::vector<Node> nodes;  // nodes[0] is the root
+  std::vector<uint8_t> edgeBytes;
+  std::vector<uint32_t> edgeTargets;
+  std::vector<uint32_t> entries;
+  uint32_t rootChild[256];  // 0 = none (the root is nobody's child)
+  mutable std::vector<uint32_t> path;
+};
+
+namespace {
+
+void flatten(const std::vector<BuildNode>& built, TblIndex& index) {
+  std::vector<uint32_t> number(built.size());
+  std::vector<uint32_t> order;
+  std::vector<uint32_t> stack{0};
+  while (!stack.empty()) {
+    uint32_t node = stack.back();
+    stack.pop_back();
+    number[node] = static_cast<uint32_t>(order.size());
+    order.push_back(node);
+    const auto& children = built[node].children;
+    for (auto it = children.rbegin(); it != children.rend(); ++it) stack.push_back(it->second);
+  }
+  index.nodes.resize(order.size());
+  for (uint32_t n = 0; n < order.size(); ++n) {
+    const BuildNode& b = built[order[n]];
+    TblIndex::Node& node = index.nodes[n];
+    node.firstEdge = static_cast<uint32_t>(index.edgeBytes.size());
+    node.edgeCount = static_cast<uint32_t>(b.children.size());
+    for (const auto& child : b.children) {
+      index.edgeBytes.push_back(child.first);
+      index.edgeTargets.push_back(number[child.second]);
+    }
+    node.firstEntry = static_cast<uint32_t>(index.entries.size());
+    node.entryCount = static_cast<uint32_t>(b.entries.size());
+    index.entries.insert(index.entries.end(), b.entries.begin(), b.entries.end());
+  }
+  std::fill(std::begin(index.rootChild), std::end(index.rootChild), 0u);
+  for (const auto& child : built[0].children) index.rootChild[child.first] = number[child.second];
+}
+
+uint32_t findChild(const TblIndex& index, uint32_t node, uint8_t byte) {
+  if (node == 0) return index.rootChild[byte];
+  const TblIndex::Node& n = index.nodes[node];
+  const uint8_t* bytes = index.edgeBytes.data() + n.firstEdge;
+  const void* hit = std::memchr(bytes, byte, n.edgeCount);
+  return hit ? index.edgeTargets[n.firstEdge + (static_cast<const uint8_t*>(hit) - bytes)] : 0;
+}
+
+}  // namespace
+
 TblIndex* tblIndexBuild(const TableEntry* entries, uint32_t count) {
-  TblIndex* index = new TblIndex();
-  std::fill(std::begin(index->rootChild), std::end(index->rootChild), 0u);
-  index->nodes.emplace_back();
+  std::vector<BuildNode> built(1);
   for (uint32_t i = 0; i < count; ++i) {
     const TableEntry& e = entries[i];
     if (e.leftMarker < 0 && e.leftLength <= 0) continue;  // an empty side never matches
     if (e.leftMarker >= 0 && tblMarkerEntryUsesNothing(e)) continue;
     uint32_t node = 0;
-    for (int32_t k = 0; k < literalLength(e); ++k) {
-      uint32_t child = findChild(*index, node, e.left[k]);
-      node = child ? child : addChild(*index, node, e.left[k]);
-    }
-    index->nodes[node].entries.push_back(i);
+    for (int32_t k = 0; k < literalLength(e); ++k) node = childOf(built, node, e.left[k]);
+    built[node].entries.push_back(i);
   }
+  TblIndex* index = new TblIndex();
+  flatten(built, *index);
   return index;
 }
 
@@ -89,8 +125,11 @@ int32_t tblIndexFind(const TblIndex* index, const TableEntry* entries, const uin
     if (!node) break;
     path.push_back(node);
   }
+  // Deeper nodes hold entries with longer literal parts: earlier in the array.
   for (size_t d = path.size(); d-- > 0;) {
-    for (uint32_t i : index->nodes[path[d]].entries) {
+    const TblIndex::Node& n = index->nodes[path[d]];
+    for (uint32_t k = 0; k < n.entryCount; ++k) {
+      uint32_t i = index->entries[n.firstEntry + k];
       const TableEntry& e = entries[i];
       if (e.leftMarker < 0 || tblMarkerTailMatches(e, input, remaining)) return static_cast<int32_t>(i);
     }
