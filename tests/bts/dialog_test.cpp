@@ -71,32 +71,6 @@ TEST(DialogOpenDeath, RefusesBrokenSections) {
   EXPECT_FALSE(dialogOpen(section.data(), 5, "d.bt", &view));
 }
 
-TEST(DialogStrip, KeepsOneZeroPerText) {
-  Bytes section = makeDialog({text(12, 1), {}, text(7, 2), text(1, 3), text(5, 4)}, {0xFF});
-  Bytes stripped = dialogStripTexts(section.data(), uint32_t(section.size()), "d.bt");
-  Bytes expected(section.begin(), section.begin() + 128);
-  const uint8_t offsets[5] = {0, 1, 1, 2, 3};
-  for (int k = 0; k < 5; ++k) {
-    expected[4 * k] = offsets[k];
-    expected[4 * k + 1] = 0;
-  }
-  expected.resize(132, 0);
-  EXPECT_EQ(stripped, expected);  // 132 bytes, no padding needed
-}
-
-TEST(DialogSeparator, ConvertsBackslashNAndRefusesLongOnes) {
-  DialogSettings saved = gDialogSettings;
-  dialogSetSeparator("\\n==\\n");
-  EXPECT_EQ(std::string(gDialogSettings.separator, gDialogSettings.separator + gDialogSettings.separatorLength),
-            "\r\n==\r\n");
-  testing::internal::CaptureStderr();
-  dialogSetSeparator(std::string(129, '-').c_str());
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "WARN: given separator size is bigger than maximum : 129 (max 128)\n");
-  EXPECT_EQ(gDialogSettings.separatorLength, 6u);
-  gDialogSettings = saved;
-}
-
 TEST(DialogAssembleDeath, RefusesOffsetsBeyond16Bits) {
   Bytes section = makeDialog({{1, 0}, {}, {}, {}, {2, 0}});
   DialogView view = dialogOpenOrDie(section.data(), uint32_t(section.size()), "d.bt");
