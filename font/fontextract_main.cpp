@@ -1,0 +1,64 @@
+// fontextract FILE: splits a font file into the plane files FontA.raw and
+// FontB.raw in the current directory.
+#include <cstdio>
+#include <cstdlib>
+
+#include "font/fontfiles.h"
+#include "font/fontplanes.h"
+#include "platform/platform.h"
+
+namespace {
+
+[[noreturn]] void stop(const char* message) {
+  std::printf("%s", message);
+  std::exit(1);
+}
+
+// Writes one plane byte for each byte of the font; false when the font
+// cannot be read through to its measured size.
+bool writePlane(FILE* font, int64_t size, FILE* plane, uint8_t (*split)(uint8_t)) {
+  if (platFseek64(font, 0, SEEK_SET) != 0) return false;
+  for (int64_t i = 0; i < size; ++i) {
+    int c = std::getc(font);
+    if (c == EOF) return false;
+    std::putc(split(static_cast<uint8_t>(c)), plane);
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::printf("fontextract - separa a fonte nos planos FontA.raw e FontB.raw\n");
+    stop("Uso: fontextract ARQUIVO\n");
+  }
+  FILE* font = platFopen(argv[1], "rb");
+  if (!font) stop("Erro ao abrir arquivo\n");
+  int64_t size = 0;
+  if (!fontFileSize(font, &size)) stop("Erro ao ler arquivo\n");
+
+  // Both planes are finished before either replaces an old one.
+  NewFile a, b;
+  if (!newFileOpen(&a, "FontA.raw")) stop("Erro ao criar arquivo FontA.raw\n");
+  if (!writePlane(font, size, a.fp, fontPlaneA)) {
+    newFileDiscard(&a);
+    stop("Erro ao ler arquivo\n");
+  }
+  if (!newFileOpen(&b, "FontB.raw")) {
+    newFileDiscard(&a);
+    stop("Erro ao criar arquivo FontB.raw\n");
+  }
+  if (!writePlane(font, size, b.fp, fontPlaneB)) {
+    newFileDiscard(&a);
+    newFileDiscard(&b);
+    stop("Erro ao ler arquivo\n");
+  }
+  std::fclose(font);
+  if (!newFileCommit(&a)) {
+    newFileDiscard(&b);
+    stop("Erro ao gravar arquivo FontA.raw\n");
+  }
+  if (!newFileCommit(&b)) stop("Erro ao gravar arquivo FontB.raw\n");
+  return 0;
+}
