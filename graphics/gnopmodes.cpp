@@ -28,6 +28,12 @@ GnopFile* gnopLoad(const char* bitmapPath, const char* palettePath, const GnopPa
   return gnop;
 }
 
+void gnopRelease(GnopFile* gnop) {
+  if (gnop->paletteData != gnop->bitmapData) std::free(const_cast<uint8_t*>(gnop->paletteData));
+  std::free(const_cast<uint8_t*>(gnop->bitmapData));
+  delete gnop;
+}
+
 void gnopExtractOne(GnopFile* gnop, uint32_t index, uint32_t row, const char* path) {
   gnopSelectPalette(gnop, index);
   if (gnop->bpp == 4) gnopSelectSubPalette(gnop, row);

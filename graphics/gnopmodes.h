@@ -18,6 +18,9 @@ struct GnopExportSettings {
 GnopFile* gnopLoad(const char* bitmapPath, const char* palettePath, const GnopParams& params,
                    const GnopExportSettings& settings);
 
+// Frees what gnopLoad allocated: both file buffers (one when shared) and the record.
+void gnopRelease(GnopFile* gnop);
+
 // -e: palette `index`, for 4-bit pictures sub-palette `row`.
 void gnopExtractOne(GnopFile* gnop, uint32_t index, uint32_t row, const char* path);
 // -a / -aX: every palette, or only `only` when `onlyGiven`.

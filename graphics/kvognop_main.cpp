@@ -184,6 +184,7 @@ void runExtract(const Files& a) {
     gnopExtractOne(gnop, o.paletteIndex, o.subPalette, a.f[2]);
   else
     gnopExtractAll(gnop, o.onlyGiven, o.paletteIndex, a.f[2]);
+  gnopRelease(gnop);
 }
 }  // namespace
 
