@@ -13,8 +13,8 @@ const std::string kUsageHead = "Extract/import from YNSC sections KVO map graphi
 
 // Two sections: a one-bitmap entry, an entry with a palette per bitmap, an
 // entry with four bitmaps and one palette; then an entry with two of each.
-TestMap demoSpec() {
-  TestMap spec;
+TestMap demoShape() {
+  TestMap shape;
   TestEntry single;
   TestEntry own;
   own.bitmapCount = 3, own.paletteCount = 3, own.bitmapWidth = 3, own.bitmapHeight = 3;
@@ -23,8 +23,8 @@ TestMap demoSpec() {
   shared.bitmapCount = 4, shared.bitmapWidth = 2, shared.bitmapHeight = 5;
   TestEntry pair;
   pair.bitmapCount = 2, pair.paletteCount = 2;
-  spec.sections = {{single, own, shared}, {pair}};
-  return spec;
+  shape.sections = {{single, own, shared}, {pair}};
+  return shape;
 }
 
 // An 8-bit BMP as the tools write it: bottom-up rows padded to 4 bytes.
@@ -69,7 +69,7 @@ Bytes testPixels(uint32_t e, uint32_t b, uint32_t count) {
 
 struct MapRun {
   TempDir dir;
-  BuiltMap built = buildMap(demoSpec());
+  BuiltMap built = buildMap(demoShape());
   MapRun() { writeBytes(dir.file("d.map"), built.bytes); }
   ToolResult run(const std::vector<std::string>& args) { return runTool("kvomap", args, dir.path()); }
 };
@@ -363,13 +363,13 @@ TEST(Kvomap, ImportChecksTheBmp) {
 }
 
 TEST(Kvomap, RefusesEntriesThatPointOutsideTheFile) {
-  TestMap spec;
+  TestMap shape;
   TestEntry noPalette;
   noPalette.paletteCount = 0;
   TestEntry tall;
   tall.bitmapHeight = 2;
-  spec.sections = {{noPalette, tall}};
-  BuiltMap built = buildMap(spec);
+  shape.sections = {{noPalette, tall}};
+  BuiltMap built = buildMap(shape);
   // The last entry claims a bitmap far taller than the file.
   uint32_t bg = built.entryOffsets[0][1] + 176;
   put32(built.bytes, bg + 20, 0x10000000);

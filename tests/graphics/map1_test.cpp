@@ -36,13 +36,13 @@ std::string hex(uint64_t v) {
 }  // namespace
 
 TEST(MapCheck, ReadsSectionsEntriesAndGroups) {
-  TestMap spec;
+  TestMap shape;
   TestEntry wide;
   wide.listCount = 5;
   wide.bitmapCount = 3;
   wide.paletteCount = 2;
-  spec.sections = {{TestEntry(), wide}, {TestEntry()}};
-  BuiltMap built = buildMap(spec);
+  shape.sections = {{TestEntry(), wide}, {TestEntry()}};
+  BuiltMap built = buildMap(shape);
   CheckResult r = check(built.bytes);
   ASSERT_TRUE(r.ok) << r.err;
   EXPECT_EQ(r.err, "");
@@ -123,8 +123,8 @@ TEST(MapCheck, ChecksSectionsAndTheirSizes) {
             "ERROR: YNPR section ptr+size");
 
   // A YNPR section of two units: the first YNSC section is 48 bytes after it.
-  TestMap spec;
-  BuiltMap two = buildMap(spec);
+  TestMap shape;
+  BuiltMap two = buildMap(shape);
   b = two.bytes;
   b.insert(b.begin() + ynpr + 32, 16, 0x99);
   put32(b, ynpr + 4, 2);
@@ -141,11 +141,11 @@ TEST(MapCheck, ChecksSectionsAndTheirSizes) {
 }
 
 TEST(MapCheck, RefusesEntriesOutsideTheirSection) {
-  TestMap spec;
+  TestMap shape;
   TestEntry e;
   e.bitmapCount = 2;
-  spec.sections = {{TestEntry(), e}};
-  BuiltMap built = buildMap(spec);
+  shape.sections = {{TestEntry(), e}};
+  BuiltMap built = buildMap(shape);
   CheckResult good = check(built.bytes);
   ASSERT_TRUE(good.ok);
   uint32_t dataSize = good.map.sections[0].dataSize;
@@ -187,12 +187,12 @@ TEST(MapCheck, RefusesEntriesOutsideTheirSection) {
 }
 
 TEST(MapCheck, ComparesBitmapAndPaletteGroups) {
-  TestMap spec;
+  TestMap shape;
   TestEntry e;
   e.bitmapCount = 3;
   e.paletteCount = 3;
-  spec.sections = {{e}};
-  BuiltMap built = buildMap(spec);
+  shape.sections = {{e}};
+  BuiltMap built = buildMap(shape);
   Bytes b = built.bytes;
   CheckResult r = check(b);
   ASSERT_TRUE(r.ok);

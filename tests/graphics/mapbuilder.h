@@ -55,13 +55,13 @@ inline void testPaletteEntry(uint32_t e, uint32_t p, uint32_t i, uint8_t* rgba) 
   rgba[3] = 0x80;
 }
 
-inline BuiltMap buildMap(const TestMap& spec) {
+inline BuiltMap buildMap(const TestMap& shape) {
   BuiltMap out;
   Bytes& b = out.bytes;
-  b.assign(spec.chainOffset, 0);
+  b.assign(shape.chainOffset, 0);
   for (size_t i = 20; i < b.size(); ++i) b[i] = static_cast<uint8_t>(0xA0 + i);
   b[0] = 'M', b[1] = 'A', b[2] = 'P', b[3] = '1';
-  put32(b, 16, spec.chainOffset);
+  put32(b, 16, shape.chainOffset);
   auto section = [&](const char* tag, uint32_t units) {
     size_t at = b.size();
     b.resize(at + 16, 0xEE);
@@ -72,15 +72,15 @@ inline BuiltMap buildMap(const TestMap& spec) {
   section("YNDT", 0);
   size_t ynpr = section("YNPR", 1);
   b.resize(ynpr + 32, 0xDD);
-  put32(b, ynpr + 16, static_cast<uint32_t>(spec.sections.size()));
-  for (size_t s = 0; s < spec.sections.size(); ++s) {
+  put32(b, ynpr + 16, static_cast<uint32_t>(shape.sections.size()));
+  for (size_t s = 0; s < shape.sections.size(); ++s) {
     size_t head = section("YNSC", 0);
     size_t dataStart = b.size();
     b.resize(dataStart + 16, 0xCC);
-    put32(b, dataStart, static_cast<uint32_t>(spec.sections[s].size()));
+    put32(b, dataStart, static_cast<uint32_t>(shape.sections[s].size()));
     out.entryOffsets.emplace_back();
-    for (size_t j = 0; j < spec.sections[s].size(); ++j) {
-      const TestEntry& e = spec.sections[s][j];
+    for (size_t j = 0; j < shape.sections[s].size(); ++j) {
+      const TestEntry& e = shape.sections[s][j];
       size_t at = b.size();
       out.entryOffsets.back().push_back(static_cast<uint32_t>(at));
       uint32_t list = (4 * e.listCount + 15) / 16 * 16;
@@ -110,19 +110,19 @@ inline BuiltMap buildMap(const TestMap& spec) {
         for (uint32_t i = 0; i < 256 && 16 + 4 * i + 4 <= e.paletteSlotSize; ++i)
           testPaletteEntry(static_cast<uint32_t>(j), p, i, &b[pg + 64 + p * e.paletteSlotSize + 4 * i]);
     }
-    if (s + 1 == spec.sections.size()) b.resize(b.size() + spec.tailBytes, 0x77);
+    if (s + 1 == shape.sections.size()) b.resize(b.size() + shape.tailBytes, 0x77);
     size_t dataBytes = (b.size() - dataStart + 15) / 16 * 16;
     b.resize(dataStart + dataBytes, 0x55);
     put32(b, head + 4, static_cast<uint32_t>(dataBytes / 16));
   }
-  if (b.size() < spec.chainOffset + 352u && spec.sections.empty()) {
-    b.resize(spec.chainOffset + 352u, 0x55);
-  } else if (b.size() < spec.chainOffset + 352u) {
+  if (b.size() < shape.chainOffset + 352u && shape.sections.empty()) {
+    b.resize(shape.chainOffset + 352u, 0x55);
+  } else if (b.size() < shape.chainOffset + 352u) {
     // Room for the smallest chain: grow the last section's data.
-    size_t grow = (spec.chainOffset + 352 - b.size() + 15) / 16 * 16;
+    size_t grow = (shape.chainOffset + 352 - b.size() + 15) / 16 * 16;
     b.resize(b.size() + grow, 0x55);
-    size_t last = spec.chainOffset + 48;
-    for (size_t s = 1; s < spec.sections.size(); ++s) {
+    size_t last = shape.chainOffset + 48;
+    for (size_t s = 1; s < shape.sections.size(); ++s) {
       uint32_t units = b[last + 4] | b[last + 5] << 8 | b[last + 6] << 16;
       last += 16 + 16 * units;
     }
