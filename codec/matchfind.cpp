@@ -7,9 +7,11 @@
 
 namespace {
 
-// Only the last few thousand positions matter, so small tables that stay in
-// the cache do better than large ones; other keys sharing a chain are skipped.
-const uint32_t kHashBits = 13;
+// Only the last few thousand positions matter: tables a few times larger than
+// the window keep most chain heads of unseen keys out of the window (a cheap,
+// predictable test) while staying in the cache; other keys sharing a chain
+// are skipped.
+const uint32_t kHashBits = 15;
 const uint32_t kHashSize = 1u << kHashBits;
 // Ring length: must exceed the largest distance, so that every position a
 // search may reach still has its links.
@@ -17,9 +19,13 @@ const uint32_t kRing = 8192;
 const uint32_t kRingMask = kRing - 1;
 const uint32_t kNone = 0xFFFFFFFFu;
 
+// The 4 bytes at p as a little-endian number, and the first 3 of them.
 inline uint32_t load32(const uint8_t* p) {
   uint32_t v;
   std::memcpy(&v, p, 4);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  v = __builtin_bswap32(v);
+#endif
   return v;
 }
 inline uint32_t load24(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16); }
@@ -30,16 +36,19 @@ void insertUpTo(CxMatchFinder* mf, uint32_t pos) {
   uint32_t x = mf->inserted;
   if (x >= pos) return;
   uint32_t runFrom = x > 0 ? mf->runStart[(x - 1) & kRingMask] : 0;
+  int previous = x > 0 ? base[x - 1] : -1;  // -1: no byte before the history
   for (; x < pos; ++x) {
     const uint32_t slot = x & kRingMask;
-    const uint32_t key = load32(base + x);
-    const uint32_t h3 = hashOf(load24(base + x));
+    const uint32_t key = load32(base + x);  // x + 3 is still inside the data
+    const uint32_t h3 = hashOf(key & 0xFFFFFF);
     const uint32_t h4 = hashOf(key);
     mf->prev3[slot] = mf->head3[h3];
     mf->head3[h3] = x;
     mf->prev4[slot] = mf->head4[h4];
     mf->head4[h4] = x;
-    if (x == 0 || base[x] != base[x - 1]) runFrom = x;
+    const int byte = static_cast<int>(key & 0xFF);
+    runFrom = byte == previous ? runFrom : x;
+    previous = byte;
     mf->runStart[slot] = runFrom;
   }
   mf->inserted = pos;
@@ -51,17 +60,28 @@ void insertUpTo(CxMatchFinder* mf, uint32_t pos) {
 // the best so far are passed over; so are the positions inside a long run of
 // the byte at the cursor once the run's nearest position has been seen, since
 // they all match exactly as many bytes as the cursor's run is long.
-CxMatch nearLongest(CxMatchFinder* mf, uint32_t cur, uint32_t maxLen, uint32_t nearMax) {
+// When the walk covers the whole near region it goes on into the far region
+// and clears *farHas4 if no candidate there matches 4 bytes: the far region
+// can then not beat a near match.
+CxMatch nearLongest(CxMatchFinder* mf, uint32_t cur, uint32_t maxLen, uint32_t nearMax,
+                    bool* farHas4) {
   const uint8_t* base = mf->base;
   const uint8_t* q = base + cur;
   const uint32_t key = load32(q);
   uint32_t run = 1;
   while (run < maxLen && q[run] == q[0]) ++run;
   const bool skipRuns = run >= 4 && run < maxLen;
+  const uint32_t window = mf->geometry.window;
   CxMatch best;
-  for (uint32_t x = mf->head4[hashOf(key)]; x != kNone;) {
+  *farHas4 = true;  // unless the walk shows otherwise
+  uint32_t x = mf->head4[hashOf(key)];
+  for (; x != kNone;) {
     const uint32_t dist = cur - x;
-    if (dist > nearMax) break;
+    if (dist > nearMax) {
+      for (; x != kNone && cur - x <= window; x = mf->prev4[x & kRingMask])
+        if (load32(base + x) == key) return best;
+      break;
+    }
     const uint8_t* p = base + x;
     if (skipRuns && p[0] == q[0]) {
       // Does the run holding x reach at least to x + run?
@@ -76,7 +96,7 @@ CxMatch nearLongest(CxMatchFinder* mf, uint32_t cur, uint32_t maxLen, uint32_t n
       if (longRun) {
         if (run > best.length) best = CxMatch{run, dist};
         const uint32_t start = mf->runStart[x & kRingMask];
-        if (cur - start > nearMax) break;
+        if (cur - start > nearMax) return best;  // the run may reach into the far region
         x = mf->prev4[start & kRingMask];
         continue;
       }
@@ -86,11 +106,12 @@ CxMatch nearLongest(CxMatchFinder* mf, uint32_t cur, uint32_t maxLen, uint32_t n
       while (len < maxLen && p[len] == q[len]) ++len;
       if (len > best.length) {
         best = CxMatch{len, dist};
-        if (len == maxLen) break;
+        if (len == maxLen) return best;
       }
     }
     x = mf->prev4[x & kRingMask];
   }
+  *farHas4 = false;
   return best;
 }
 
@@ -195,17 +216,24 @@ CxMatch cxFindMatch(CxMatchFinder* mf, uint32_t ip, uint32_t maxLen) {
   const CxGeometry& g = mf->geometry;
   const uint32_t cur = ip + kCxHistory;
   insertUpTo(mf, cur);
+#if defined(__GNUC__)
+  // This position is inserted at the next search: fetch its 4-byte chain head
+  // now so that the insertion does not wait for it.
+  if (maxLen >= 4) __builtin_prefetch(&mf->head4[hashOf(load32(mf->base + cur))], 1);
+#endif
   const uint32_t nearMax = g.window - g.longest;
   // The nearest 3-byte match first: without one there is no longer one either.
   const uint32_t near3 = nearFirst3(mf, cur, nearMax);
   if (near3 == 0) return CxMatch{};
   if (near3 == kFarOnly) return farRegion(mf, cur, maxLen);
   CxMatch best{3, near3};
+  // A far candidate must be longer than the near match: at least 4 bytes.
+  bool farHas4 = false;
   if (maxLen >= 4) {
-    const CxMatch longer = nearLongest(mf, cur, maxLen, nearMax);
+    const CxMatch longer = nearLongest(mf, cur, maxLen, nearMax, &farHas4);
     if (longer.length != 0) best = longer;
   }
-  if (best.length < maxLen && best.length < g.longest - 1) {
+  if (farHas4 && best.length < maxLen && best.length < g.longest - 1) {
     const CxMatch far = farRegion(mf, cur, maxLen);
     if (far.length > best.length) best = far;
   }
