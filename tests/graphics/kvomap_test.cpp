@@ -210,27 +210,36 @@ TEST(Kvomap, CommandLinesForBothTools) {
   EXPECT_EQ(lines[0], line);
 }
 
-// Every printed kvognop line gives the same BMP as kvomap's own export.
+// Every printed kvognop line gives the same BMP as kvomap's own export, also
+// with alpha applied and 32-bit output added to both.
 TEST(Kvomap, KvognopLinesMatchTheExport) {
   MapRun m;
   ToolResult pg = m.run({"-pg", "d.map", "g_", "lines.txt"});
   ASSERT_EQ(pg.status, 0);
-  ToolResult e = m.run({"-e", "d.map", "m_"});
-  ASSERT_EQ(e.status, 0);
-  EXPECT_EQ(e.err, "WARN: expected palette for every bitmap, got less, using first : 1 < 4 : d.map");
   std::vector<std::string> lines = splitLines(readText(m.dir.file("lines.txt")));
   ASSERT_EQ(lines.size(), 10u);
-  for (const std::string& line : lines) {
-    std::vector<std::string> words = splitWords(line);
-    ASSERT_EQ(words.size(), 9u);
-    ASSERT_EQ(words[0], "kvognop");
-    ToolResult g = runTool("kvognop", std::vector<std::string>(words.begin() + 1, words.end()),
-                           m.dir.path());
-    EXPECT_EQ(g.status, 0) << line << g.err;
-    std::string name = words[8].substr(2);
-    Bytes fromGnop = readBytes(m.dir.file("g_" + name));
-    EXPECT_FALSE(fromGnop.empty()) << name;
-    EXPECT_EQ(fromGnop, readBytes(m.dir.file("m_" + name))) << name;
+  const std::vector<std::vector<std::string>> variants = {{}, {"-ta", "-t4"}};
+  for (const std::vector<std::string>& options : variants) {
+    std::vector<std::string> exportArgs = {"-e"};
+    exportArgs.insert(exportArgs.end(), options.begin(), options.end());
+    exportArgs.insert(exportArgs.end(), {"d.map", "m_"});
+    ToolResult e = m.run(exportArgs);
+    ASSERT_EQ(e.status, 0);
+    EXPECT_EQ(e.err, "WARN: expected palette for every bitmap, got less, using first : 1 < 4 : d.map");
+    for (const std::string& line : lines) {
+      std::vector<std::string> words = splitWords(line);
+      ASSERT_EQ(words.size(), 9u);
+      ASSERT_EQ(words[0], "kvognop");
+      words.insert(words.begin() + 2, options.begin(), options.end());
+      ToolResult g = runTool("kvognop", std::vector<std::string>(words.begin() + 1, words.end()),
+                             m.dir.path());
+      EXPECT_EQ(g.status, 0) << line << g.err;
+      std::string name = words.back().substr(2);
+      Bytes fromGnop = readBytes(m.dir.file("g_" + name));
+      ASSERT_GT(fromGnop.size(), 54u) << name;
+      EXPECT_EQ(fromGnop[28], options.empty() ? 8 : 32);
+      EXPECT_EQ(fromGnop, readBytes(m.dir.file("m_" + name))) << name;
+    }
   }
 }
 
