@@ -364,11 +364,22 @@ TEST(Kvomap, ImportChecksTheBmp) {
   Bytes map = readBytes(m.dir.file("d.map"));
   uint32_t pixels = m.built.entryOffsets[0][2] + 176 + 48 + 26;
   EXPECT_EQ(Bytes(map.begin() + pixels, map.begin() + pixels + 10), Bytes(10, 3));
+  // Another depth warns and goes on with its own raw size.
+  writeBytes(m.dir.file("nibbles"), Bytes({0x21, 0x43, 0x65, 0x87}));
+  writeBytes(m.dir.file("pal"), Bytes(1024, 0));
+  ASSERT_EQ(runTool("kvognop", {"-e", "-n", "-pb", "4,2,4", "nibbles", "pal", "four.bmp"}, m.dir.path()).status, 0);
+  ToolResult four = m.run({"-i1,0,0", "d.map", "four.bmp"});
+  EXPECT_EQ(four.status, 0);
+  EXPECT_EQ(four.err, "WARN: supported only 8-bit BMP, given bmp is 4 : four.bmp : d.map\n");
+  Bytes withFour = readBytes(m.dir.file("d.map"));
+  uint32_t section1 = m.built.entryOffsets[1][0] + 176 + 48;
+  EXPECT_EQ(Bytes(withFour.begin() + section1, withFour.begin() + section1 + 5),
+            Bytes({0x21, 0x43, 0x65, 0x87, map[section1 + 4]}));
   // A missing BMP is skipped quietly.
   ToolResult missing = m.run({"-i0", "d.map", "none.bmp", "out.map"});
   EXPECT_EQ(missing.status, 0);
   EXPECT_EQ(missing.err, "");
-  EXPECT_EQ(readBytes(m.dir.file("out.map")), map);
+  EXPECT_EQ(readBytes(m.dir.file("out.map")), withFour);
 }
 
 TEST(Kvomap, RefusesEntriesThatPointOutsideTheFile) {
