@@ -1,6 +1,5 @@
 #include "graphics/gnopmodes.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
