@@ -10,6 +10,11 @@ int32_t literalLength(const TableEntry& e) {
   return e.leftMarker >= 0 ? e.leftMarker : e.leftLength;
 }
 
+// The tree stops at this depth; entries with longer literal parts share the
+// node there and are compared in full, so one very long line cannot make the
+// tree huge.
+const int32_t kMaxDepth = 16;
+
 // The tree while it is built.
 struct BuildNode {
   std::vector<std::pair<uint8_t, uint32_t>> children;  // sorted by byte
@@ -95,7 +100,8 @@ TblIndex* tblIndexBuild(const TableEntry* entries, uint32_t count) {
     if (e.leftMarker < 0 && e.leftLength <= 0) continue;  // an empty side never matches
     if (e.leftMarker >= 0 && tblMarkerEntryUsesNothing(e)) continue;
     uint32_t node = 0;
-    for (int32_t k = 0; k < literalLength(e); ++k) node = childOf(built, node, e.left[k]);
+    int32_t depth = std::min(literalLength(e), kMaxDepth);
+    for (int32_t k = 0; k < depth; ++k) node = childOf(built, node, e.left[k]);
     built[node].entries.push_back(i);
   }
   TblIndex* index = new TblIndex();
@@ -114,13 +120,29 @@ bool tblMarkerTailMatches(const TableEntry& e, const uint8_t* input, uint32_t re
   return suffix == 0 || std::memcmp(input + m + carried, e.left + m + 4, suffix) == 0;
 }
 
+namespace {
+
+// Whether an entry met at a node of depth `checked` matches: its literal part
+// beyond that depth (only at the depth limit), then its marker's run and suffix.
+bool restMatches(const TableEntry& e, const uint8_t* input, uint32_t remaining, uint32_t checked) {
+  uint32_t literal = static_cast<uint32_t>(literalLength(e));
+  if (literal > checked) {
+    if (literal > remaining) return false;
+    if (std::memcmp(input + checked, e.left + checked, literal - checked) != 0) return false;
+  }
+  return e.leftMarker < 0 || tblMarkerTailMatches(e, input, remaining);
+}
+
+}  // namespace
+
 int32_t tblIndexFind(const TblIndex* index, const TableEntry* entries, const uint8_t* input,
                      uint32_t remaining) {
   std::vector<uint32_t>& path = index->path;
   path.clear();
   path.push_back(0);
   uint32_t node = 0;
-  for (uint32_t depth = 0; depth < remaining; ++depth) {
+  uint32_t maxDepth = std::min(remaining, static_cast<uint32_t>(kMaxDepth));
+  for (uint32_t depth = 0; depth < maxDepth; ++depth) {
     node = findChild(*index, node, input[depth]);
     if (!node) break;
     path.push_back(node);
@@ -130,8 +152,8 @@ int32_t tblIndexFind(const TblIndex* index, const TableEntry* entries, const uin
     const TblIndex::Node& n = index->nodes[path[d]];
     for (uint32_t k = 0; k < n.entryCount; ++k) {
       uint32_t i = index->entries[n.firstEntry + k];
-      const TableEntry& e = entries[i];
-      if (e.leftMarker < 0 || tblMarkerTailMatches(e, input, remaining)) return static_cast<int32_t>(i);
+      if (restMatches(entries[i], input, remaining, static_cast<uint32_t>(d)))
+        return static_cast<int32_t>(i);
     }
   }
   return -1;

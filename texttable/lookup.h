@@ -5,7 +5,9 @@
 // entries whose literal part lies on the input at the current position are
 // tried. The array is sorted by descending literal length, so the deepest
 // node's entries come first in lookup order, and the first match found walking
-// back up the path is the first match of the whole array.
+// back up the path is the first match of the whole array. The tree is cut at
+// a fixed depth; entries with longer literal parts wait at the last node and
+// are compared in full there.
 #pragma once
 
 #include <cstdint>
