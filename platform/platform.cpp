@@ -129,3 +129,13 @@ std::vector<PlatFindEntry> platFind(const char* pattern) {
             [](const PlatFindEntry& a, const PlatFindEntry& b) { return a.name < b.name; });
   return entries;
 }
+
+bool platIsOption(const char* arg) {
+  if (arg[0] == '-') return true;
+  if (arg[0] != '/') return false;
+#ifdef _WIN32
+  return true;
+#else
+  return std::strchr(arg + 1, '/') == nullptr;
+#endif
+}

@@ -42,3 +42,9 @@ std::vector<PlatFindEntry> platFind(const char* pattern);
 // Matches a name against a pattern of * and ? wildcards (Windows rules:
 // case-insensitive on Windows, case-sensitive elsewhere).
 bool platWildcardMatch(const char* pattern, const char* name);
+
+// Whether a command-line argument is an option. Options begin with "-" or "/".
+// On POSIX an absolute path also begins with "/", so there a "/" argument is
+// an option only when it holds no further "/" (as "/h" or "/c2"); "/tmp/a.bin"
+// is a file name.
+bool platIsOption(const char* arg);

@@ -32,3 +32,13 @@ TEST(Platform, DirectorySearchIsSortedAndAcceptsBackslashes) {
   EXPECT_EQ(st.size, 1u);
   EXPECT_FALSE(platStat(dir.file("missing").c_str(), &st));
 }
+
+TEST(Platform, OptionsBeginWithDashOrSlash) {
+  EXPECT_TRUE(platIsOption("-c2"));
+  EXPECT_TRUE(platIsOption("-"));
+  EXPECT_TRUE(platIsOption("/h"));
+  EXPECT_TRUE(platIsOption("/m16"));
+  EXPECT_FALSE(platIsOption("in.bin"));
+  EXPECT_FALSE(platIsOption("dir\\in.bin"));
+  EXPECT_FALSE(platIsOption("/tmp/in.bin"));  // an absolute path on this system
+}
