@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,16 @@ TEST(Kvognop, ExportsEightBitPictures) {
   for (const Bytes& row : {Bytes{8, 0xF0, 0xF1, 0}, Bytes{5, 6, 7, 0}, Bytes{2, 3, 4, 0}})
     expected.insert(expected.end(), row.begin(), row.end());
   EXPECT_EQ(readBytes(dir.file("o.bmp")), expected);
+
+  // "-sb" turns a zero entry 1 green, "-na" leaves transparent black black.
+  Bytes second = gamePalette();
+  std::fill(second.begin() + 4, second.begin() + 8, 0);
+  writeBytes(dir.file("second"), second);
+  ToolResult sb = gnop(dir, {"-e", "-sb", "-NA", "-pb", "1,1,8", "bm", "second", "s.bmp"});
+  EXPECT_EQ(sb.status, 0);
+  Bytes marked = readBytes(dir.file("s.bmp"));
+  EXPECT_EQ(Bytes(marked.begin() + 54, marked.begin() + 54 + 8), Bytes({255, 0, 255, 0, 0, 255, 0, 0}));
+  EXPECT_EQ(Bytes(marked.begin() + 54 + 28, marked.begin() + 54 + 32), Bytes({0, 0, 0, 0x20}));
 
   // 32 bits: the BMP palette looked up, alpha doubled, no palette.
   ToolResult t4 = gnop(dir, {"-e", "-t4", "-pb", "2,1,8,6", "bm", "pal", "t.bmp"});
