@@ -8,12 +8,13 @@
 #include "common/diag.h"
 #include "common/stdioe.h"
 #include "common/strutil.h"
+#include "lba/filecopy.h"
 #include "lba/lba_names.h"
 #include "lba/readline.h"
 
 namespace {
 
-const uint32_t kCopyBytes = 4096;
+const uint32_t kHeadBytes = 16;
 const uint32_t kLineNameMax = 256;
 const uint32_t kListNameRoom = 17;
 const uint32_t kLineNameRoom = kLineNameMax + 3;
@@ -69,8 +70,8 @@ void lbaExtractFile(LbaImage* image, uint32_t fileIndex, char* prefixBuffer, con
            f.span, fileIndex, image->path);
     size = 0;
   }
-  uint8_t buffer[kCopyBytes];
-  uint32_t n = std::min<uint32_t>(size, 16);
+  uint8_t buffer[kHeadBytes];
+  uint32_t n = std::min(size, kHeadBytes);
   fseekU(in, static_cast<int64_t>(f.offset), SEEK_SET);
   uint32_t got = static_cast<uint32_t>(freadU(buffer, 1, n, in));
 
@@ -88,14 +89,8 @@ void lbaExtractFile(LbaImage* image, uint32_t fileIndex, char* prefixBuffer, con
   static char outBuffer[kLbaStreamBuffer];
   FILE* out = fopenU(prefixBuffer, "wb");
   std::setvbuf(out, outBuffer, _IOFBF, sizeof outBuffer);
-  fwriteU(buffer, 1, got, out);
-  uint32_t done = got;
-  while (done < size && got == n) {
-    n = std::min(size - done, kCopyBytes);
-    got = static_cast<uint32_t>(freadU(buffer, 1, n, in));
-    fwriteU(buffer, 1, got, out);
-    done += got;
-  }
+  // The first bytes were only read for the name; the copy starts over.
+  uint32_t done = lbaCopyRange(in, f.offset, out, size);
   std::fclose(out);
   if (done < size)
     report("WARN: image ends inside the file, copied %u of %u bytes : index %u : %s\n", done, size,

@@ -233,12 +233,13 @@ void lbaFree(LbaImage* image) {
 }
 
 FILE* lbaStream(LbaImage* image, const char* mode) {
-  // Whole files are copied through this stream in small pieces; a large
-  // buffer keeps the system calls few.
+  // An import writes whole files through this stream in small pieces; a
+  // large buffer keeps the system calls few. Reading needs none: extraction
+  // reads only a file's first bytes through it.
   static char buffer[kLbaStreamBuffer];
   if (!image->stream) {
     image->stream = fopenU(image->path, mode);
-    std::setvbuf(image->stream, buffer, _IOFBF, sizeof buffer);
+    if (std::strchr(mode, '+')) std::setvbuf(image->stream, buffer, _IOFBF, sizeof buffer);
   }
   return image->stream;
 }
