@@ -8,7 +8,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 // One accepted line. "left" is the side searched in the array's direction,
 // "right" the side produced. A side with a copy marker keeps its four marker
