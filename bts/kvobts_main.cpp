@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
 #include "bts/btfile.h"
 #include "bts/dialog.h"
 #include "bts/dialogtext.h"
@@ -107,7 +108,7 @@ int parseOptions(int argc, char** argv) {
   int i = 1;
   for (; i < argc; ++i) {
     const char* arg = argv[i];
-    if (arg[0] != '-' && arg[0] != '/') break;
+    if (!platIsOption(arg)) break;
     switch (lower(arg[1])) {
       case 'p':
         gMode = Mode::Print;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/platform.h"
 #include "bts/btsc.h"
 #include "bts/dialog.h"
 #include "common/diag.h"
@@ -60,7 +61,7 @@ int parseOptions(int argc, char** argv) {
   int i = 1;
   for (; i < argc; ++i) {
     const char* arg = argv[i];
-    if (arg[0] != '-' && arg[0] != '/') break;
+    if (!platIsOption(arg)) break;
     switch (lower(arg[1])) {
       case 'c':
         gMode = Mode::Create;

@@ -1,6 +1,7 @@
 // kvocx: compresses a file into the game's compressed format or decompresses one.
 #include <cstdio>
 
+#include "platform/platform.h"
 #include "codec/codec.h"
 #include "common/diag.h"
 #include "common/numparse.h"
@@ -51,7 +52,7 @@ void parseArguments(int argc, char** argv) {
   int i = 1;
   for (; i < argc; ++i) {
     const char* arg = argv[i];
-    if (arg[0] != '-' && arg[0] != '/') break;
+    if (!platIsOption(arg)) break;
     switch (arg[1]) {
       case '?':
       case 'h':

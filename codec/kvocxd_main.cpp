@@ -1,6 +1,7 @@
 // kvocxd: decompresses one compressed game file and can log every token.
 #include <cstdio>
 
+#include "platform/platform.h"
 #include "codec/codec.h"
 #include "common/diag.h"
 
@@ -31,7 +32,7 @@ void parseArguments(int argc, char** argv) {
   int i = 1;
   for (; i < argc; ++i) {
     const char* arg = argv[i];
-    if (arg[0] != '-' && arg[0] != '/') break;
+    if (!platIsOption(arg)) break;
     switch (arg[1]) {
       case '?':
       case 'h':

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/platform.h"
 #include "common/diag.h"
 #include "graphics/gwh.h"
 
@@ -35,13 +36,11 @@ const char kUsage[] =
 
 void printUsage() { std::fputs(kUsage, stdout); }
 
-bool isOption(const char* arg) { return arg[0] == '-' || arg[0] == '/'; }
-
 // Reads the options up to the first file name, then the file names.
 GwhOptions parseArguments(int argc, char** argv) {
   GwhOptions opt;
   int i = 1;
-  for (; i < argc && isOption(argv[i]); ++i) {
+  for (; i < argc && platIsOption(argv[i]); ++i) {
     switch (std::tolower(static_cast<unsigned char>(argv[i][1]))) {
       case '?':
       case 'h':
