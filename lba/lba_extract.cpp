@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -91,7 +92,11 @@ void lbaExtractFile(LbaImage* image, uint32_t fileIndex, char* prefixBuffer, con
   std::setvbuf(out, outBuffer, _IOFBF, sizeof outBuffer);
   // The first bytes were only read for the name; the copy starts over.
   uint32_t done = lbaCopyRange(in, f.offset, out, size);
-  std::fclose(out);
+  if (std::fclose(out) != 0) {
+    // The last buffered bytes could not be written: the file is incomplete.
+    report("ERROR: can't write to file : %s\n", std::strerror(errno));
+    exitFailure();
+  }
   if (done < size)
     report("WARN: image ends inside the file, copied %u of %u bytes : index %u : %s\n", done, size,
            fileIndex, image->path);

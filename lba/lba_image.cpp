@@ -266,6 +266,13 @@ void lbaWriteHeader(LbaImage* image) {
            SEEK_SET);
     fwriteU(image->sizes, 1, image->sizesLength, fp);
   }
+  // The stream is closed without a check; whatever it still buffers must reach
+  // the image now, or the run must say it did not.
+  if (std::fflush(fp) != 0) {
+    report("ERROR: can't write to file : %s\n", std::strerror(errno));
+    std::fclose(fp);
+    exitFailure();
+  }
 }
 
 void lbaSetPadding(LbaImage* image, uint32_t entry, uint32_t span, uint32_t size) {
