@@ -8,6 +8,7 @@
 #include "common/numparse.h"
 #include "graphics/gnop.h"
 #include "graphics/gnopmodes.h"
+#include "platform/platform.h"
 
 namespace {
 const char kUsage[] =
@@ -88,7 +89,7 @@ int parseOptions(int argc, char** argv) {
   int i = 1;
   for (; i < argc; ++i) {
     const char* arg = argv[i];
-    if (arg[0] != '-' && arg[0] != '/') break;
+    if (!platIsOption(arg)) break;
     char third = arg[1] ? lower(arg[2]) : '\0';
     switch (lower(arg[1])) {
       case '?':
