@@ -12,6 +12,7 @@
 #include "lba/lba_image.h"
 #include "lba/lba_import.h"
 #include "lba/lba_list.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -57,8 +58,6 @@ void printUsage() {
   for (const char* line : kUsage) std::printf("%s\n", line);
 }
 
-bool isOption(const char* arg) { return arg[0] == '-' || arg[0] == '/'; }
-
 // The number of an -a option: none gives 1, a non-number 0 (as strtol reads
 // it); a negative number leaves the pad size as it was.
 void setPad(const char* text, int32_t* pad) {
@@ -96,7 +95,7 @@ int32_t parsePreviewSize(const char* text) {
 // Returns the index of the first positional argument, or argc.
 int parseOptions(int argc, char** argv, Options* opt) {
   int i = 1;
-  for (; i < argc && isOption(argv[i]); ++i) {
+  for (; i < argc && platIsOption(argv[i]); ++i) {
     const char* arg = argv[i];
     switch (std::tolower(static_cast<unsigned char>(arg[1]))) {
       case '?':

@@ -157,8 +157,7 @@ int main(int argc, char** argv) {
   // Warm the page cache so both sides read the image from memory.
   runChild({"cat", image, image});
 
-  // kvolba takes an argument that begins with "/" for an option: it is run
-  // in the image's folder with relative paths.
+  // Everything runs in the image's folder, with short relative paths.
   if (chdir(dir.c_str()) != 0) return 1;
   Run cp = best({"cp", "disc.iso", "@/disc.iso"}, "copy", 3);
   std::string all = "0-" + std::to_string(files - 1);
