@@ -5,6 +5,9 @@
 # The generator follows the build: a Windows build makes the zip, any other
 # the .deb.
 
+# Values are written to CPack's configuration as they are (the source
+# ignore patterns below hold regular-expression escapes).
+set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_PACKAGE_NAME kvo)
 set(CPACK_PACKAGE_VENDOR "kvo developers")
 set(CPACK_PACKAGE_CONTACT "kvo developers <kvo@example.org>")
@@ -15,6 +18,14 @@ set(CPACK_PACKAGE_DESCRIPTION
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
 set(CPACK_STRIP_FILES ON)
+
+# The README goes with the programs: beside bin/ in the zip, in the usual
+# documentation folder elsewhere.
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+  install(FILES README.md DESTINATION .)
+else()
+  install(FILES README.md DESTINATION share/doc/kvo)
+endif()
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   set(CPACK_GENERATOR ZIP)
