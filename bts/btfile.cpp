@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "bts/safeout.h"
+#include "common/safeout.h"
 #include "common/alloc.h"
 #include "common/diag.h"
 #include "common/fileio.h"

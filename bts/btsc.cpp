@@ -7,7 +7,7 @@
 
 #include "bts/btfile.h"
 #include "bts/dialog.h"
-#include "bts/safeout.h"
+#include "common/safeout.h"
 #include "common/alloc.h"
 #include "common/diag.h"
 #include "common/fileio.h"

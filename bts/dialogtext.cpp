@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "bts/safeout.h"
+#include "common/safeout.h"
 #include "common/diag.h"
 #include "common/fileio.h"
 #include "common/strutil.h"

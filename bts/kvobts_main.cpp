@@ -10,7 +10,7 @@
 #include "bts/btfile.h"
 #include "bts/dialog.h"
 #include "bts/dialogtext.h"
-#include "bts/safeout.h"
+#include "common/safeout.h"
 #include "common/diag.h"
 #include "common/fileio.h"
 #include "texttable/chartable.h"

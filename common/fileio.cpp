@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "common/diag.h"
+#include "common/safeout.h"
 #include "common/stdioe.h"
 #include "platform/platform.h"
 
@@ -45,7 +46,7 @@ uint32_t fileWriteAt(const char* path, const void* data, uint32_t offset, uint32
 }
 
 uint32_t fileSaveS(const char* path, const void* data, uint32_t length) {
-  return fileWriteAt(path, data, 0, length, "wb");
+  return outSave(path, data, length);
 }
 
 uint8_t* fileLoadReport(const char* path, long* size) {

@@ -5,6 +5,7 @@
 
 #include "common/diag.h"
 #include "platform/platform.h"
+#include "platform/replace.h"
 
 // Files of 2 GiB or more are outside what the tools handle; such a size is
 // reported like a failed allocation instead of being cut to 32 bits.
@@ -64,14 +65,10 @@ uint8_t* fileLoadQ(const char* path, long* size) {
   fatal("      (memory allocation error occurred)\n");
 }
 
-// Bytes written, or -1 when the file cannot be created or its close fails
-// (a full disk often shows only when the buffer is flushed).
+// The whole file or nothing: a failed write leaves an existing file as it was
+// (the output is often the tool's own input). Returns bytes written, or -1.
 static int64_t saveBytes(const char* path, const void* data, uint32_t length) {
-  FILE* fp = platFopen(path, "wb");
-  if (!fp) return -1;
-  size_t written = length ? std::fwrite(data, 1, length, fp) : 0;
-  if (std::fclose(fp) != 0) return -1;
-  return static_cast<int64_t>(written);
+  return platReplaceSave(path, data, length) ? static_cast<int64_t>(length) : -1;
 }
 
 uint32_t fileSave(const char* path, const void* data, uint32_t length) {

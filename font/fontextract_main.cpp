@@ -6,6 +6,7 @@
 #include "font/fontfiles.h"
 #include "font/fontplanes.h"
 #include "platform/platform.h"
+#include "platform/replace.h"
 
 namespace {
 
@@ -38,27 +39,16 @@ int main(int argc, char** argv) {
   int64_t size = 0;
   if (!fontFileSize(font, &size)) stop("Erro ao ler arquivo\n");
 
-  // Both planes are finished before either replaces an old one.
-  NewFile a, b;
-  if (!newFileOpen(&a, "FontA.raw")) stop("Erro ao criar arquivo FontA.raw\n");
-  if (!writePlane(font, size, a.fp, fontPlaneA)) {
-    newFileDiscard(&a);
-    stop("Erro ao ler arquivo\n");
-  }
-  if (!newFileOpen(&b, "FontB.raw")) {
-    newFileDiscard(&a);
-    stop("Erro ao criar arquivo FontB.raw\n");
-  }
-  if (!writePlane(font, size, b.fp, fontPlaneB)) {
-    newFileDiscard(&a);
-    newFileDiscard(&b);
-    stop("Erro ao ler arquivo\n");
-  }
+  // Both planes are finished before either replaces an old one; a run that
+  // stops leaves old planes as they were.
+  FILE* a = platReplaceOpen("FontA.raw", "wb");
+  if (!a) stop("Erro ao criar arquivo FontA.raw\n");
+  if (!writePlane(font, size, a, fontPlaneA)) stop("Erro ao ler arquivo\n");
+  FILE* b = platReplaceOpen("FontB.raw", "wb");
+  if (!b) stop("Erro ao criar arquivo FontB.raw\n");
+  if (!writePlane(font, size, b, fontPlaneB)) stop("Erro ao ler arquivo\n");
   std::fclose(font);
-  if (!newFileCommit(&a)) {
-    newFileDiscard(&b);
-    stop("Erro ao gravar arquivo FontA.raw\n");
-  }
-  if (!newFileCommit(&b)) stop("Erro ao gravar arquivo FontB.raw\n");
+  if (!platReplaceCommit(a)) stop("Erro ao gravar arquivo FontA.raw\n");
+  if (!platReplaceCommit(b)) stop("Erro ao gravar arquivo FontB.raw\n");
   return 0;
 }

@@ -6,6 +6,7 @@
 #include "font/fontfiles.h"
 #include "font/fontplanes.h"
 #include "platform/platform.h"
+#include "platform/replace.h"
 
 namespace {
 
@@ -39,20 +40,18 @@ int main(int argc, char** argv) {
   FILE* planeB = openPlane("FontB.raw", &sizeB);
   if (sizeA != sizeB) stop("Arquivos com tamanhos diferentes...");
 
-  // The font is written beside its place and moved there when complete.
-  NewFile font;
-  if (!newFileOpen(&font, argv[1])) stop("Erro ao abrir arquivo\n");
+  // The font is written beside its place and moved there when complete; a
+  // run that stops leaves an old font as it was.
+  FILE* font = platReplaceOpen(argv[1], "wb");
+  if (!font) stop("Erro ao abrir arquivo\n");
   for (int64_t i = 0; i < sizeA; ++i) {
     int a = std::getc(planeA);
     int b = std::getc(planeB);
-    if (a == EOF || b == EOF) {
-      newFileDiscard(&font);
-      stop("Erro ao ler arquivo\n");
-    }
-    std::putc(fontJoin(static_cast<uint8_t>(a), static_cast<uint8_t>(b)), font.fp);
+    if (a == EOF || b == EOF) stop("Erro ao ler arquivo\n");
+    std::putc(fontJoin(static_cast<uint8_t>(a), static_cast<uint8_t>(b)), font);
   }
   std::fclose(planeA);
   std::fclose(planeB);
-  if (!newFileCommit(&font)) stop("Erro ao gravar arquivo\n");
+  if (!platReplaceCommit(font)) stop("Erro ao gravar arquivo\n");
   return 0;
 }

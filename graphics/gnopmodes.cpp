@@ -10,7 +10,7 @@
 #include "common/diag.h"
 #include "common/fileload.h"
 #include "common/stdioe.h"
-#include "graphics/safesave.h"
+#include "common/safeout.h"
 
 GnopFile* gnopLoad(const char* bitmapPath, const char* palettePath, const GnopParams& params,
                    const GnopExportSettings& settings) {
@@ -68,9 +68,9 @@ void gnopCreate(const char* bmpPath, const char* bitmapPath) {
 namespace {
 // BITMAP copied in blocks to a temporary file beside OUTNAME; the caller
 // writes into the copy and commits it.
-FILE* copyToTemp(const char* bitmapPath, const char* outName, std::string* tempPath) {
+FILE* copyToOutput(const char* bitmapPath, const char* outName) {
   FILE* in = fopenE(bitmapPath, "rb");
-  FILE* out = tempOpenBeside(outName, tempPath);
+  FILE* out = outOpen(outName, "wb");
   static uint8_t block[16384];
   size_t got = 0;
   while ((got = freadE(block, 1, sizeof block, in)) > 0) fwriteE(block, 1, got, out);
@@ -84,12 +84,11 @@ void gnopImport(uint32_t position, const char* bitmapPath, const char* bmpPath,
   uint32_t width = 0, height = 0, bpp = 0;
   uint8_t* raw = bmpLoadRawE(bmpPath, &width, &height, &bpp);
   uint32_t size = bmpRawSizeFor(width, height, bpp);
-  std::string tempPath;
-  FILE* target = outName ? copyToTemp(bitmapPath, outName, &tempPath) : fopenE(bitmapPath, "rb+");
+  FILE* target = outName ? copyToOutput(bitmapPath, outName) : fopenE(bitmapPath, "rb+");
   fseekE(target, static_cast<int32_t>(position), SEEK_SET);
   fwriteE(raw, 1, size, target);
   if (outName)
-    tempCommit(target, tempPath, outName);
+    outCommit(target);
   else
     fcloseE(target);
   std::free(raw);
@@ -115,8 +114,7 @@ void gnopMaskMerge(const char* bitmapPath, const char* bmpPath, const char* mask
     else
       mergeByMask(bitmap, bmp, mask, bitmapSize);
     const char* target = outName ? outName : bitmapPath;
-    if (!saveReplacing(target, bitmap, bitmapSize))
-      fatal("ERROR: couldn't write data (%u bytes) to file : %s\n", bitmapSize, target);
+    fileSaveE(target, bitmap, bitmapSize);
   }
   std::free(mask);
   std::free(bmp);

@@ -6,10 +6,10 @@
 #include "bmp/bmp.h"
 #include "bmp/palette.h"
 #include "common/diag.h"
+#include "common/fileload.h"
 #include "common/le.h"
 #include "common/stdioe.h"
 #include "graphics/gwh.h"
-#include "graphics/safesave.h"
 #include "platform/platform.h"
 
 void gwhPrintMode(const GwhOptions& opt) {
@@ -130,8 +130,7 @@ void gwhImport(const GwhOptions& opt) {
     std::memcpy(gwh.pixels, raw, gwh.pixelCount);
   // The output is often the input itself: it is replaced only once the new
   // data is completely written.
-  if (!saveReplacing(outPath, gwh.data, gwh.size))
-    fatal("ERROR: couldn't write data (%u bytes) to file '%s'\n", gwh.size, outPath);
+  fileSaveQ(outPath, gwh.data, gwh.size);
   std::free(raw);
   gwhFree(&gwh);
 }

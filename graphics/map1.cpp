@@ -7,7 +7,7 @@
 #include "common/diag.h"
 #include "common/fileload.h"
 #include "common/le.h"
-#include "graphics/safesave.h"
+#include "platform/replace.h"
 
 namespace {
 const char kMagic[] = "MAP1";
@@ -225,7 +225,7 @@ void mapFree(MapFile* map) {
 }
 
 void mapSave(const MapFile* map, const char* path) {
-  if (!saveReplacing(path, map->data, map->size))
+  if (!platReplaceSave(path, map->data, map->size))
     fatal("ERROR: can't write to file : %s : %s\n", path, std::strerror(errno));
 }
 

@@ -90,12 +90,12 @@ TEST(FontTools, FontsynthWritesNothingWhenItCannotGoOn) {
   EXPECT_EQ(r.out, "Erro ao abrir arquivo FontB.raw\n");
   EXPECT_EQ(readBytes(dir.file("old.bin")), (Bytes{1, 2, 3}));
 
-  // The font cannot take its place (a folder of that name): no leftovers.
+  // The font cannot be created (a folder of that name): no leftovers.
   writeBytes(dir.file("FontB.raw"), Bytes(100, 0x22));
   std::filesystem::create_directory(dir.file("folder"));
   r = runTool("fontsynth", {"folder"}, dir.path());
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, "Erro ao gravar arquivo\n");
+  EXPECT_EQ(r.out, "Erro ao abrir arquivo\n");
   r = runTool("fontsynth", {"nowhere/x.bin"}, dir.path());
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "Erro ao abrir arquivo\n");
@@ -108,12 +108,12 @@ TEST(FontTools, ReplacesOldFilesAndLeavesOthersAlone) {
   writeBytes(dir.file("FontA.raw"), {0x20, 0x33});
   writeBytes(dir.file("FontB.raw"), {0x31, 0x33});
   writeBytes(dir.file("sub/font.bin"), Bytes(50, 0x77));
-  writeBytes(dir.file("sub/font.bin.tmp"), {9, 9});  // somebody's file, not ours to take
+  writeBytes(dir.file("sub/font.bin.kvotmp"), {9, 9});  // somebody's file, not ours to take
   ToolResult r = runTool("fontsynth", {"sub\\font.bin"}, dir.path());
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(readBytes(dir.file("sub/font.bin")), (Bytes{0xE4, 0xFF}));
-  EXPECT_EQ(readBytes(dir.file("sub/font.bin.tmp")), (Bytes{9, 9}));
-  EXPECT_EQ(filesIn(dir.file("sub")), (std::vector<std::string>{"font.bin", "font.bin.tmp"}));
+  EXPECT_EQ(readBytes(dir.file("sub/font.bin.kvotmp")), (Bytes{9, 9}));
+  EXPECT_EQ(filesIn(dir.file("sub")), (std::vector<std::string>{"font.bin", "font.bin.kvotmp"}));
 
   // A font that is itself named FontA.raw is read whole before it is replaced.
   writeBytes(dir.file("FontA.raw"), {0xE4});

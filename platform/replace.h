@@ -1,0 +1,26 @@
+// Writing a file that may be the tool's own input, or the only copy of a
+// user's work: the data goes to a fresh temporary file beside the target,
+// which takes the target's place only once it is completely written. A run
+// that stops half-way leaves the target exactly as it was. Temporary files of
+// outputs not yet committed are removed when the process ends.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+// Opens the output for `target` with the given fopen mode ("wb", "w"). An
+// existing target that is not a regular file (a device such as /dev/null) is
+// written directly. Null with errno set when it cannot be created; a folder
+// as target fails with EISDIR.
+FILE* platReplaceOpen(const char* target, const char* mode);
+
+// Closes the output and puts it in place of its target. False, with errno
+// set and the temporary file removed, when a write, the close or the
+// replacement failed.
+bool platReplaceCommit(FILE* fp);
+
+// Closes and removes the output; the target stays as it was.
+void platReplaceDiscard(FILE* fp);
+
+// Writes `size` bytes to `target` the same way; false (errno set) on failure.
+bool platReplaceSave(const char* target, const void* data, size_t size);

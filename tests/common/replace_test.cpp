@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "common/safeout.h"
+#include "platform/platform.h"
+#include "platform/replace.h"
+#include "tests/support/testsupport.h"
+
+TEST(ReplacingOutput, TargetChangesOnlyAtCommit) {
+  TempDir dir;
+  std::string target = dir.file("work.bin");
+  writeText(target, "old");
+  writeText(target + ".kvotmp", "someone else's");  // an existing name is never taken
+  FILE* fp = platReplaceOpen(target.c_str(), "wb");
+  ASSERT_NE(fp, nullptr);
+  std::fputs("new data", fp);
+  std::fflush(fp);
+  EXPECT_EQ(readText(target), "old");
+  EXPECT_TRUE(platReplaceCommit(fp));
+  EXPECT_EQ(readText(target), "new data");
+  EXPECT_EQ(readText(target + ".kvotmp"), "someone else's");
+  EXPECT_FALSE(fileExists(target + ".kvotmp1"));
+
+  fp = platReplaceOpen(target.c_str(), "wb");
+  std::fputs("abandoned", fp);
+  platReplaceDiscard(fp);
+  EXPECT_EQ(readText(target), "new data");
+  EXPECT_FALSE(fileExists(target + ".kvotmp1"));
+
+  EXPECT_TRUE(platReplaceSave((dir.path() + "\\fresh.bin").c_str(), "xy", 2));
+  EXPECT_EQ(readText(dir.file("fresh.bin")), "xy");
+}
+
+TEST(ReplacingOutput, FoldersDevicesAndStoppedRuns) {
+  TempDir dir;
+  errno = 0;
+  EXPECT_EQ(platReplaceOpen(dir.path().c_str(), "wb"), nullptr);
+  EXPECT_EQ(errno, EISDIR);
+  // A device is written directly, never replaced by a regular file.
+  EXPECT_TRUE(platReplaceSave("/dev/null", "x", 1));
+  PlatStat st;
+  ASSERT_TRUE(platStat("/dev/null", &st));
+  EXPECT_FALSE(st.isRegular);
+  EXPECT_FALSE(platReplaceSave("/dev/full", "x", 1));
+
+  // A run that ends before its commit leaves the old file and no temporary.
+  std::string target = dir.file("kept.bin");
+  writeText(target, "precious");
+  EXPECT_EXIT(
+      {
+        FILE* fp = outOpen(target.c_str(), "wb");
+        outWrite(fp, "half", 4);
+        std::exit(1);
+      },
+      testing::ExitedWithCode(1), "");
+  EXPECT_EQ(readText(target), "precious");
+  EXPECT_FALSE(fileExists(target + ".kvotmp"));
+  EXPECT_EXIT(outSave(dir.path().c_str(), "x", 1), testing::ExitedWithCode(1),
+              exactly("ERROR: can't open file : " + dir.path() + " : Is a directory\n"));
+}
