@@ -8,6 +8,10 @@
 // files); they are refused like an allocation that fails, with the true size.
 static const unsigned long long kLargestBlock = 0x7FFFFFFF;
 
+void cxCheckBlockSize(unsigned long long size) {
+  if (size > kLargestBlock) fatal("ERROR: cannot malloc %llu bytes.\n", size);
+}
+
 uint8_t* cxMallocBlock(unsigned long long size) {
   void* p = size <= kLargestBlock ? std::malloc(size ? size : 1) : nullptr;
   if (!p) fatal("ERROR: cannot malloc %llu bytes.\n", size);

@@ -41,8 +41,15 @@ void cxFreeHistory(uint8_t* data);
 // A block of `size` bytes, computed without wrapping; the same refusal rule.
 uint8_t* cxMallocBlock(unsigned long long size);
 
+// Refuses a block size as cxMallocBlock does, without allocating.
+void cxCheckBlockSize(unsigned long long size);
+
 // Whole-file decompression used by kvocx -d.
 void cxDecompressFile(const char* inPath, const char* outPath);
+// Whole-file decompression without a log, for both tools: the output file is
+// written while the stream is decoded. `quoted` selects kvocxd's messages
+// (fileLoadQ / fileSaveQ) instead of kvocx's (fileLoadE / fileSaveE).
+void cxDecompressPlain(const char* inPath, const char* outPath, bool quoted);
 
 // Greedy compressor. `in` must have kCxHistory zero bytes in front of it.
 // `target` is the wanted stream size (0 = none): the end of the data is then

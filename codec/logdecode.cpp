@@ -71,8 +71,7 @@ uint32_t cxLogDecode(const uint8_t* src, uint32_t srcLen, uint8_t* dst, uint32_t
 
 // The log file is created only once the input has been read and its header
 // checked, so a failed run does not truncate an existing log.
-static FILE* openLog(bool logging, const char* logPath) {
-  if (!logging) return nullptr;
+static FILE* openLog(const char* logPath) {
   if (!logPath) return stdout;
   FILE* log = platFopen(logPath, "w");
   if (!log) fatal("ERROR: cannot open file '%s'\n", logPath);
@@ -80,22 +79,26 @@ static FILE* openLog(bool logging, const char* logPath) {
 }
 
 void cxdDecompressFile(const char* inPath, const char* outPath, bool logging, const char* logPath) {
+  if (!logging) {
+    cxDecompressPlain(inPath, outPath, true);
+    return;
+  }
+  // Logging reads the input whole and writes the output at the end: the log
+  // may even replace the input file.
   long size = 0;
   uint8_t* file = fileLoadQ(inPath, &size);
   const uint32_t fileSize = static_cast<uint32_t>(size);
   cxCheckHeader(file, fileSize, inPath);
   const int type = file[0];
   const uint32_t declared = rd32(file + 1);
-  FILE* log = openLog(logging, logPath);
-  if (log) {
-    std::fprintf(log, "Filename          : %s\n", inPath);
-    std::fprintf(log, "Filesize          : %u (0x%X)\n", fileSize, fileSize);
-    std::fprintf(log, "Compression type  : %u \n", type);
-    std::fprintf(log, "Decompressed size : %u \n", declared);
-  }
+  FILE* log = openLog(logPath);
+  std::fprintf(log, "Filename          : %s\n", inPath);
+  std::fprintf(log, "Filesize          : %u (0x%X)\n", fileSize, fileSize);
+  std::fprintf(log, "Compression type  : %u \n", type);
+  std::fprintf(log, "Decompressed size : %u \n", declared);
   if (type == 0) {
     cxCheckStoredSize(fileSize, declared, inPath);
-    if (log && log != stdout) std::fclose(log);
+    if (log != stdout) std::fclose(log);
     fileSaveQ(outPath, file + kCxHeaderSize, declared);
     std::free(file);
     return;
@@ -103,9 +106,8 @@ void cxdDecompressFile(const char* inPath, const char* outPath, bool logging, co
   uint8_t* out = cxAllocHistory(declared);
   const uint8_t* stream = file + kCxHeaderSize;
   const uint32_t streamLen = fileSize - kCxHeaderSize;
-  const uint32_t got = log ? cxLogDecode(stream, streamLen, out, declared, type, log)
-                           : cxDecode(stream, streamLen, out, declared, type);
-  if (log && log != stdout) std::fclose(log);
+  const uint32_t got = cxLogDecode(stream, streamLen, out, declared, type, log);
+  if (log != stdout) std::fclose(log);
   std::memset(out + got, 0, declared - got);
   fileSaveQ(outPath, out, declared);
   cxFreeHistory(out);
