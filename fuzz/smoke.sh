@@ -9,7 +9,7 @@ cmake --build --preset fuzz
 shopt -s nullglob
 status=0
 for fuzzer in build-fuzz/fuzz/*; do
-  [ -x "$fuzzer" ] || continue
+  [ -f "$fuzzer" ] && [ -x "$fuzzer" ] || continue
   name=$(basename "$fuzzer")
   work=$(mktemp -d)
   seeds=(fuzz/*/corpus/"$name")
