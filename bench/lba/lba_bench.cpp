@@ -1,5 +1,6 @@
 // kvolba on a 1 GiB disc image of a few thousand files: extracting every file
-// against cp copying the image, and the peak memory of each mode.
+// against cp copying the image (and against cp -r copying the extracted files,
+// which pays the same file creations), and the peak memory of each mode.
 // Usage: lba_bench [MiB [--build-only]]   (default 1024 MiB; the image lives in
 // /tmp and is removed at the end, unless --build-only asks to keep it unmeasured)
 #include <fcntl.h>
