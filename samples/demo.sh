@@ -224,6 +224,12 @@ done
 
 ok() { printf '  ok    %s\n' "$*"; }
 no() { printf '  FAIL  %s\n' "$*"; bad=1; }
+# check GOOD BAD COMMAND...: ok GOOD when the command succeeds, else FAIL BAD.
+check() {
+  local good=$1 failed=$2
+  shift 2
+  if "$@"; then ok "$good"; else no "$failed"; fi
+}
 echo
 if [ "$bad" -eq 0 ]; then
   ok "only the edited files changed, with their table entries and size records;"
@@ -231,7 +237,8 @@ if [ "$bad" -eq 0 ]; then
 else
   no "something other than the edited files changed"
 fi
-[ "$seen_battle" -eq 1 ] && ok "the battle file 0000.bt.c1 changed" || no "the battle file 0000.bt.c1 did not change"
+check "the battle file 0000.bt.c1 changed" "the battle file 0000.bt.c1 did not change" \
+  [ "$seen_battle" -eq 1 ]
 # The .gwh file holds 1040 bytes of header and palette, then the rows top-down.
 want=$((1040 + edit_y * width + edit_x))
 if [ "$seen_picture" -eq 1 ] && [ "$gwh_count" -eq "$edit_n" ] && [ "$gwh_first" -eq "$want" ] &&
@@ -240,10 +247,10 @@ if [ "$seen_picture" -eq 1 ] && [ "$gwh_count" -eq "$edit_n" ] && [ "$gwh_first"
 else
   no "picture 0001 did not change in exactly the $edit_n painted pixels (file offset $(printf '0x%X' $want))"
 fi
-[ "${differ[*]:-}" = 2 ] && ok "battle file sections ${same[*]} are byte for byte as before; only section 2 (dialogs) changed" ||
-  no "battle file sections that changed: ${differ[*]:-none} (expected only 2)"
-cmp -s readback/0000.txt 0000.txt && ok "the dialog text read back from the new image is the edited text" ||
-  no "the dialog text read back from the new image is not the edited text"
+check "battle file sections ${same[*]} are byte for byte as before; only section 2 (dialogs) changed" \
+  "battle file sections that changed: ${differ[*]:-none} (expected only 2)" [ "${differ[*]:-}" = 2 ]
+check "the dialog text read back from the new image is the edited text" \
+  "the dialog text read back from the new image is not the edited text" cmp -s readback/0000.txt 0000.txt
 
 echo
 [ "$bad" -eq 0 ] || fail "the rebuilt image does not differ exactly where the edits went"
