@@ -7,7 +7,7 @@
 #   BIN_FOLDER  folder with the built programs       (default: build/bin)
 #   GENERATOR   the sample data generator program    (default: BIN_FOLDER/../samples/sampledata)
 # Exit status 0 only when every step worked and the final check passed.
-set -euo pipefail
+set -Eeuo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
 fail() { printf '\nDEMO FAILED: %s\n' "$*" >&2; exit 1; }
@@ -26,6 +26,9 @@ for tool in kvolba kvocx kvocxd kvobts kvogwh kvomap kvognop; do
   eval "$tool() { \"\$bin/$tool\" \"\$@\"; }"
 done
 sampledata() { "$gen" "$@"; }
+for tool in awk cmp dd diff od sed; do
+  command -v "$tool" > /dev/null || fail "the demo needs the standard tool $tool"
+done
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
