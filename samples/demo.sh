@@ -85,6 +85,9 @@ say "$(size extracted/0000.bt.c1) compressed bytes became $(size 0000.bt)"
 run "kvobts -p 0000.bt"
 
 step "Export the dialog section (section 2) to text through the character table"
+run "tail -n 7 kvo.tbs"
+say "the table's last entries: two character names, a wait code whose byte is carried"
+say "across as hexadecimal text, and the line break (the game codes its letters from 0x80 up)"
 run "kvobts -e2 -t kvo.tbs 0000.bt 0000.txt"
 run "cat 0000.txt"
 
