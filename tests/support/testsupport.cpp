@@ -67,14 +67,19 @@ Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end());
 
 ToolResult runTool(const std::string& tool, const std::vector<std::string>& args,
                    const std::string& workDir) {
+  return runToolLimited("", tool, args, workDir);
+}
+
+ToolResult runToolLimited(const std::string& shellPrefix, const std::string& tool,
+                          const std::vector<std::string>& args, const std::string& workDir) {
   TempDir capture;
-  std::string command = "cd " + shellQuote(workDir) + " && ";
+  std::string command = "cd " + shellQuote(workDir) + " && { " + shellPrefix + " ";
   std::string runner = envOr("KVO_RUNNER", "");
   if (!runner.empty()) command += runner + " ";
   command += shellQuote(envOr("KVO_BIN_DIR", KVO_BIN_DIR) + "/" + tool + envOr("KVO_EXE_SUFFIX", ""));
   for (const std::string& arg : args) command += " " + shellQuote(arg);
   command += " </dev/null >" + shellQuote(capture.file("out")) + " 2>" +
-             shellQuote(capture.file("err"));
+             shellQuote(capture.file("err")) + "; }";
   int raw = std::system(command.c_str());
   ToolResult result;
   if (raw != -1 && WIFEXITED(raw))

@@ -43,6 +43,13 @@ struct ToolResult {
 ToolResult runTool(const std::string& tool, const std::vector<std::string>& args,
                    const std::string& workDir);
 
+// runTool with shell commands put before the program's command, in the same
+// shell: limits such as "ulimit -f 16; trap '' XFSZ;" (file size, with the
+// signal ignored so that writes fail instead) or "ulimit -v 200000;"
+// (address space) apply to the program only.
+ToolResult runToolLimited(const std::string& shellPrefix, const std::string& tool,
+                          const std::vector<std::string>& args, const std::string& workDir);
+
 // A regular expression matching exactly `text` (for death-test output).
 std::string exactly(const std::string& text);
 
