@@ -135,6 +135,7 @@ void encodeLoop(Encoder* e) {
     const uint32_t m = runAtCursor(e, remaining);
     if (m > longest) {
       flushRaw(e);
+      cxSkipRun(&e->finder, e->ip, m);
       writeRun(e, m);
       continue;
     }

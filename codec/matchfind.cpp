@@ -31,26 +31,34 @@ inline uint32_t load32(const uint8_t* p) {
 inline uint32_t load24(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16); }
 inline uint32_t hashOf(uint32_t key) { return (key * 2654435761u) >> (32 - kHashBits); }
 
-void insertUpTo(CxMatchFinder* mf, uint32_t pos) {
-  const uint8_t* base = mf->base;
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline void insertUpTo(CxMatchFinder* mf, uint32_t pos) {
   uint32_t x = mf->inserted;
   if (x >= pos) return;
-  uint32_t runFrom = x > 0 ? mf->runStart[(x - 1) & kRingMask] : 0;
-  int previous = x > 0 ? base[x - 1] : -1;  // -1: no byte before the history
-  for (; x < pos; ++x) {
+  const uint8_t* const base = mf->base;
+  uint32_t* const head3 = mf->head3;
+  uint32_t* const head4 = mf->head4;
+  uint32_t* const prev3 = mf->prev3;
+  uint32_t* const prev4 = mf->prev4;
+  uint32_t* const runStart = mf->runStart;
+  uint32_t runFrom = x > 0 ? runStart[(x - 1) & kRingMask] : 0;
+  uint32_t previous = x > 0 ? base[x - 1] : 256;  // 256: no byte before the history
+  do {
     const uint32_t slot = x & kRingMask;
     const uint32_t key = load32(base + x);  // x + 3 is still inside the data
     const uint32_t h3 = hashOf(key & 0xFFFFFF);
     const uint32_t h4 = hashOf(key);
-    mf->prev3[slot] = mf->head3[h3];
-    mf->head3[h3] = x;
-    mf->prev4[slot] = mf->head4[h4];
-    mf->head4[h4] = x;
-    const int byte = static_cast<int>(key & 0xFF);
+    prev3[slot] = head3[h3];
+    head3[h3] = x;
+    prev4[slot] = head4[h4];
+    head4[h4] = x;
+    const uint32_t byte = key & 0xFF;
     runFrom = byte == previous ? runFrom : x;
     previous = byte;
-    mf->runStart[slot] = runFrom;
-  }
+    runStart[slot] = runFrom;
+  } while (++x < pos);
   mf->inserted = pos;
 }
 
@@ -210,6 +218,25 @@ void cxMatchFinderInit(CxMatchFinder* mf, const uint8_t* in, const CxGeometry& g
 void cxMatchFinderFree(CxMatchFinder* mf) {
   std::free(mf->block);
   mf->block = nullptr;
+}
+
+void cxSkipRun(CxMatchFinder* mf, uint32_t ip, uint32_t length) {
+  // Inside a run of one byte every position has the same keys. A search
+  // reaches such positions only through the run's last kRunTail ones (nearest
+  // first, none of them matches more than L + 1 bytes of a run of that byte)
+  // or jumps from them to the chain entry before the run's first position; so
+  // the first position and the last kRunTail are inserted, the others only
+  // get their run start, which searches read for any position.
+  const uint32_t kRunTail = 32;
+  if (length <= kRunTail + 1) return;
+  const uint32_t cur = ip + kCxHistory;
+  insertUpTo(mf, cur + 1);
+  const uint32_t start = mf->runStart[cur & kRingMask];
+  const uint32_t resume = cur + length - kRunTail;
+  // Ring slots older than kRing positions would be overwritten anyway.
+  for (uint32_t x = resume - cur - 1 > kRing ? resume - kRing : cur + 1; x < resume; ++x)
+    mf->runStart[x & kRingMask] = start;
+  mf->inserted = resume;
 }
 
 CxMatch cxFindMatch(CxMatchFinder* mf, uint32_t ip, uint32_t maxLen) {

@@ -30,6 +30,9 @@ struct CxMatchFinder {
 // `in` is the first data byte (the zero history lies in front of it).
 void cxMatchFinderInit(CxMatchFinder* mf, const uint8_t* in, const CxGeometry& g);
 void cxMatchFinderFree(CxMatchFinder* mf);
+// The encoder writes a run of `length` equal bytes at `ip`: positions inside
+// it that no search needs are never inserted.
+void cxSkipRun(CxMatchFinder* mf, uint32_t ip, uint32_t length);
 // The back-reference for the data byte at `ip`, at most maxLen (3 or more)
 // bytes long, with the scan's order and tie-breaks.
 CxMatch cxFindMatch(CxMatchFinder* mf, uint32_t ip, uint32_t maxLen);
