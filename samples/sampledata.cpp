@@ -9,6 +9,7 @@
 //   kvo.tbs   the character table for the battle file's dialog texts
 // Every byte is computed, so the data set is the same on every run.
 // Usage: sampledata FOLDER
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -300,7 +301,8 @@ Bytes mapFile() {
   return b;
 }
 
-// A headerless 256 x 128 8-bit bitmap (32768 bytes, first byte not zero).
+// A headerless 256 x 128 8-bit bitmap: 32768 bytes whose first byte is not
+// zero (a file of that size starting with zero is a 512 x 128 4-bit picture).
 Bytes headerlessBitmap() {
   Bytes b(256 * 128);
   for (uint32_t y = 0; y < 128; ++y)
@@ -368,7 +370,7 @@ Bytes discImage(std::vector<DiscFile> files) {
     uint32_t padding = f.empty ? 0 : (unused >= kSector ? 255 : unused / 8);
     put32(image, kTableAt + 4 * e,
           start[e] | (f.compressed ? 1u << 22 : 0) | (f.empty ? 1u << 23 : 0) | (padding << 24));
-    std::memcpy(&image[size_t(start[e]) * kSector], f.data.data(), f.data.size());
+    std::copy(f.data.begin(), f.data.end(), image.begin() + size_t(start[e]) * kSector);
   }
   put32(image, kTableAt + 4 * (kEntries - 1), start[kEntries - 1] | (1u << 23));
   return image;
