@@ -59,7 +59,8 @@ run() {
 say() { printf '  -> %s\n' "$*"; }
 size() { wc -c < "$1" | tr -d ' '; }
 
-printf 'kvo toolkit demo\n  programs: %s\n  scratch folder: %s\n' "$bin" "$work"
+printf 'kvo toolkit demo\n  programs: %s\n  sample data generator (sampledata): %s\n  scratch folder: %s\n' \
+  "$bin" "$gen" "$work"
 
 step "The codec on the bundled sample file: decompress it and log every token"
 cp "$here/sample.c1" .
