@@ -158,7 +158,7 @@ void encodeLoop(Encoder* e) {
 uint32_t cxEncode(const uint8_t* in, uint32_t inLen, uint8_t* out, uint32_t outCap, int type,
                   uint32_t target) {
   Encoder e{in, inLen, cxGeometry(type), StreamWriter{out, outCap, 0}, target, 0, 0, {}};
-  cxMatchFinderInit(&e.finder, in, e.g);
+  cxMatchFinderInit(&e.finder, in, inLen, e.g);
   encodeLoop(&e);
   cxMatchFinderFree(&e.finder);
   flushRaw(&e);

@@ -201,8 +201,9 @@ CxMatch farRegion(const CxMatchFinder* mf, uint32_t cur, uint32_t maxLen) {
 
 }  // namespace
 
-void cxMatchFinderInit(CxMatchFinder* mf, const uint8_t* in, const CxGeometry& g) {
+void cxMatchFinderInit(CxMatchFinder* mf, const uint8_t* in, uint32_t len, const CxGeometry& g) {
   mf->base = in - kCxHistory;
+  mf->end = kCxHistory + len;
   mf->inserted = 0;
   mf->geometry = g;
   const uint32_t words = 2 * kHashSize + 3 * kRing;
@@ -239,15 +240,24 @@ void cxSkipRun(CxMatchFinder* mf, uint32_t ip, uint32_t length) {
   mf->inserted = resume;
 }
 
-CxMatch cxFindMatch(CxMatchFinder* mf, uint32_t ip, uint32_t maxLen) {
-  const CxGeometry& g = mf->geometry;
-  const uint32_t cur = ip + kCxHistory;
-  insertUpTo(mf, cur);
+namespace {
+
+// Fetches the chain heads of position x, which a later search inserts and
+// whose chains it may walk, so that neither waits for them. x + 3 must lie
+// inside the data.
+inline void prefetchHeads(const CxMatchFinder* mf, uint32_t x) {
 #if defined(__GNUC__)
-  // This position is inserted at the next search: fetch its 4-byte chain head
-  // now so that the insertion does not wait for it.
-  if (maxLen >= 4) __builtin_prefetch(&mf->head4[hashOf(load32(mf->base + cur))], 1);
+  const uint32_t key = load32(mf->base + x);
+  __builtin_prefetch(&mf->head3[hashOf(key & 0xFFFFFF)], 1);
+  __builtin_prefetch(&mf->head4[hashOf(key)], 1);
+#else
+  (void)mf;
+  (void)x;
 #endif
+}
+
+CxMatch search(CxMatchFinder* mf, uint32_t cur, uint32_t maxLen) {
+  const CxGeometry& g = mf->geometry;
   const uint32_t nearMax = g.window - g.longest;
   // The nearest 3-byte match first: without one there is no longer one either.
   const uint32_t near3 = nearFirst3(mf, cur, nearMax);
@@ -265,4 +275,17 @@ CxMatch cxFindMatch(CxMatchFinder* mf, uint32_t ip, uint32_t maxLen) {
     if (far.length > best.length) best = far;
   }
   return best;
+}
+
+}  // namespace
+
+CxMatch cxFindMatch(CxMatchFinder* mf, uint32_t ip, uint32_t maxLen) {
+  const uint32_t cur = ip + kCxHistory;
+  insertUpTo(mf, cur);
+  // The heads the table lookups will want soon, if this byte ends up raw:
+  // fetched now, they arrive while this search runs.
+  if (cur + 4 < mf->end) prefetchHeads(mf, cur + 1);
+  const CxMatch match = search(mf, cur, maxLen);
+  if (match.length != 0 && cur + match.length + 3 < mf->end) prefetchHeads(mf, cur + match.length);
+  return match;
 }

@@ -17,6 +17,7 @@ struct CxMatch {
 // byte is at kCxHistory.
 struct CxMatchFinder {
   const uint8_t* base = nullptr;  // start of the zero history
+  uint32_t end = 0;               // the position just after the data
   uint32_t inserted = 0;          // positions below this are in the chains
   CxGeometry geometry{};
   uint32_t* block = nullptr;  // one allocation for all the tables below
@@ -27,8 +28,8 @@ struct CxMatchFinder {
   uint32_t* runStart = nullptr;  // ring: first position of the byte run holding a position
 };
 
-// `in` is the first data byte (the zero history lies in front of it).
-void cxMatchFinderInit(CxMatchFinder* mf, const uint8_t* in, const CxGeometry& g);
+// `in` is the first of `len` data bytes (the zero history lies in front of it).
+void cxMatchFinderInit(CxMatchFinder* mf, const uint8_t* in, uint32_t len, const CxGeometry& g);
 void cxMatchFinderFree(CxMatchFinder* mf);
 // The encoder writes a run of `length` equal bytes at `ip`: positions inside
 // it that no search needs are never inserted.
