@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "codec/codec.h"
+#include "codec/filemap.h"
 #include "common/diag.h"
 #include "common/fileload.h"
 #include "common/le.h"
@@ -35,14 +36,25 @@ uint8_t* cxCompressBuffer(const uint8_t* in, uint32_t inLen, int type, uint32_t 
 
 void cxCompressFile(const char* inPath, const char* outPath, int type, uint32_t padding,
                     uint32_t wanted) {
-  long size = 0;
-  uint8_t* block = fileLoadE(inPath, &size, kCxHistory, 0);
-  std::memset(block, 0, kCxHistory);
+  // The input is mapped behind a zero history where possible, else loaded.
+  CxFileMap map;
+  uint8_t* block = nullptr;
+  const uint8_t* in = nullptr;
+  uint32_t inLen = 0;
+  if (cxMapFile(inPath, outPath, &map, kCxHistory)) {
+    in = map.data;
+    inLen = map.size;
+  } else {
+    long size = 0;
+    block = fileLoadE(inPath, &size, kCxHistory, 0);
+    std::memset(block, 0, kCxHistory);
+    in = block + kCxHistory;
+    inLen = static_cast<uint32_t>(size);
+  }
   uint32_t fileSize = 0;
-  uint8_t* out =
-      cxCompressBuffer(block + kCxHistory, static_cast<uint32_t>(size), type, padding, wanted,
-                       &fileSize);
+  uint8_t* out = cxCompressBuffer(in, inLen, type, padding, wanted, &fileSize);
+  cxUnmapFile(&map);
+  std::free(block);
   fileSaveE(outPath, out, fileSize);
   std::free(out);
-  std::free(block);
 }

@@ -113,12 +113,21 @@ bool tryFill(Encoder* e) {
 }
 
 // Length of the run of equal bytes at the cursor when its first four bytes
-// are equal (at most 65535), else 0.
+// are equal (at most 65535), else 0. Compares 4 and then 8 bytes at a time.
 uint32_t runAtCursor(const Encoder* e, uint32_t remaining) {
   const uint8_t* p = e->in + e->ip;
-  if (remaining < 4 || p[1] != p[0] || p[2] != p[0] || p[3] != p[0]) return 0;
+  if (remaining < 4) return 0;
+  uint32_t first4;
+  std::memcpy(&first4, p, 4);
+  if (first4 != p[0] * 0x01010101u) return 0;
   const uint32_t limit = remaining < 65535 ? remaining : 65535;
+  const uint64_t same = p[0] * 0x0101010101010101ull;
   uint32_t m = 4;
+  for (; m + 8 <= limit; m += 8) {
+    uint64_t v;
+    std::memcpy(&v, p + m, 8);
+    if (v != same) break;
+  }
   while (m < limit && p[m] == p[0]) ++m;
   return m;
 }

@@ -14,7 +14,7 @@
 
 #ifdef KVO_CODEC_MMAP
 
-bool cxMapFile(const char* path, const char* otherPath, CxFileMap* map) {
+bool cxMapFile(const char* path, const char* otherPath, CxFileMap* map, uint32_t prefix) {
   *map = CxFileMap();
   const int fd = open(platNativePath(path).c_str(), O_RDONLY);
   if (fd < 0) return false;
@@ -25,28 +25,40 @@ bool cxMapFile(const char* path, const char* otherPath, CxFileMap* map) {
   if (usable && otherPath && stat(platNativePath(otherPath).c_str(), &other) == 0 &&
       other.st_dev == st.st_dev && other.st_ino == st.st_ino)
     usable = false;
-  int flags = MAP_PRIVATE;
+  const long page = sysconf(_SC_PAGESIZE);
+  if (page <= 0 || prefix % page != 0) usable = false;
+  const size_t size = static_cast<size_t>(st.st_size);
+  // The prefix: an anonymous mapping, whose pages read as zeros; the file is
+  // mapped over its end.
+  void* block = usable ? mmap(nullptr, prefix + size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
+                       : MAP_FAILED;
+  int flags = MAP_PRIVATE | MAP_FIXED;
 #ifdef MAP_POPULATE
   flags |= MAP_POPULATE;  // one call sets up every page instead of one fault per page
 #endif
-  void* p = usable ? mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, flags, fd, 0)
+  void* data = block != MAP_FAILED
+                   ? mmap(static_cast<uint8_t*>(block) + prefix, size, PROT_READ, flags, fd, 0)
                    : MAP_FAILED;
   close(fd);
-  if (p == MAP_FAILED) return false;
-  map->data = static_cast<const uint8_t*>(p);
-  map->size = static_cast<uint32_t>(st.st_size);
-  map->length = static_cast<size_t>(st.st_size);
+  if (data == MAP_FAILED) {
+    if (block != MAP_FAILED) munmap(block, prefix + size);
+    return false;
+  }
+  map->data = static_cast<const uint8_t*>(data);
+  map->size = static_cast<uint32_t>(size);
+  map->block = static_cast<const uint8_t*>(block);
+  map->length = prefix + size;
   return true;
 }
 
 void cxUnmapFile(CxFileMap* map) {
-  if (map->data) munmap(const_cast<uint8_t*>(map->data), map->length);
+  if (map->block) munmap(const_cast<uint8_t*>(map->block), map->length);
   *map = CxFileMap();
 }
 
 #else
 
-bool cxMapFile(const char*, const char*, CxFileMap* map) {
+bool cxMapFile(const char*, const char*, CxFileMap* map, uint32_t) {
   *map = CxFileMap();
   return false;
 }
