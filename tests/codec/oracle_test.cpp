@@ -59,6 +59,30 @@ TEST(FastSearchMatchesPlainScan, MixedShortRuns) {
   }
 }
 
+// Long runs written as run tokens (their inner positions are never searched)
+// followed, near and around the window's edges, by shorter runs of the same
+// byte, by the run's last bytes and by what followed it.
+TEST(FastSearchMatchesPlainScan, LongRunsBeforeShorterOnes) {
+  std::mt19937 rng(9);
+  for (int i = 0; i < 160; ++i) {
+    const int type = 1 + i % 2;
+    const uint32_t window = type == 1 ? 2048 : 4096;
+    const uint8_t value = i % 4 == 0 ? 0 : 0x41;
+    const size_t lengths[] = {19, 33, 34, 35, 36, 50, 300, 65535, 65536, 65600};
+    const Bytes run = repeatByte(value, lengths[rng() % 10]);
+    const Bytes after = randomBytes(rng, 1 + rng() % 3, 3);
+    Bytes data = concat({randomBytes(rng, rng() % 3, 2), repeatByte(value, rng() % 3), run, after});
+    const size_t gaps[] = {0, 5, 40, window - 40, window - 20, window - 10, window - 3, window + 2};
+    data = concat({data, randomBytes(rng, gaps[rng() % 8], 200)});
+    for (int k = 0; k < 6; ++k) {
+      const Bytes shorter = repeatByte(value, 3 + rng() % 18);
+      const Bytes tail = k % 2 ? Bytes(run.end() - 4, run.end()) : after;
+      data = concat({data, randomBytes(rng, rng() % 6, 2), shorter, tail, randomBytes(rng, rng() % 40, 5)});
+    }
+    expectSameStreams(data, type);
+  }
+}
+
 TEST(FastSearchMatchesPlainScan, PeriodicPatterns) {
   std::mt19937 rng(5);
   for (int period = 1; period <= 24; ++period) {
