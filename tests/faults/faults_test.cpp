@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -932,7 +934,8 @@ TEST(FaultBmpExport, DISABLED_FailedExportKeepsTheOldPicture) {
 // for a file of 2^63 - 1 bytes (the position its end reports). The runs
 //   kvocx -d dir out      prints "ERROR: cannot allocate 9223372036854775807 bytes of memory : dir"
 //   kvocx -c dir out      prints "ERROR: cannot allocate -9223372036854771713 bytes of memory : dir"
-//                         (the 4096 spare bytes overflow a signed 64-bit sum)
+//                         (the 4096 spare bytes overflow a signed 64-bit sum: undefined
+//                         behaviour, which the undefined-behaviour sanitizer stops)
 //   kvomap -p dir, kvognop -e dir pal o.bmp   the first message
 //   kvocxd dir out, kvogwh -p dir             "(memory allocation error occurred)"
 //   kvogwh -c dir o.gwh   prints "ERROR: cannot load file to memory : Success : dir"
