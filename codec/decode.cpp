@@ -9,6 +9,7 @@
 #include "common/fileload.h"
 #include "common/le.h"
 #include "platform/platform.h"
+#include "platform/replace.h"
 
 CxGeometry cxGeometry(int type) {
   if (type == 1) return CxGeometry{18, 2048, 3, 0x0F, 0x07};
@@ -97,18 +98,20 @@ void decodeBulk(const uint8_t** sp, const uint8_t* sEnd, uint8_t** dp, uint8_t* 
 // decoding. A failure is remembered and reported once decoding is over, so
 // that the messages come in the same order as when the whole output is
 // written at the end.
+// The file replaces an existing one only once complete (it may be the input).
 class OutputFile {
  public:
-  explicit OutputFile(const char* path) : fp_(platFopen(path, "wb")), ok_(fp_ != nullptr) {
+  explicit OutputFile(const char* path) : fp_(platReplaceOpen(path, "wb")), ok_(fp_ != nullptr) {
     if (fp_) std::setvbuf(fp_, nullptr, _IONBF, 0);  // the pieces are large already
   }
   ~OutputFile() { close(); }
   void write(const uint8_t* data, size_t n) {
     if (ok_ && n != 0 && std::fwrite(data, 1, n, fp_) != n) ok_ = false;
   }
-  // True when the whole output reached the file.
+  // True when the whole output reached the file and took its place.
   bool close() {
-    if (fp_ && std::fclose(fp_) != 0) ok_ = false;
+    if (fp_ && ok_) ok_ = platReplaceCommit(fp_);
+    if (fp_ && !ok_) platReplaceDiscard(fp_);
     fp_ = nullptr;
     return ok_;
   }

@@ -84,10 +84,10 @@ TEST_F(Kvobts, PrintsTheListing) {
   expectRun({"a.bt"}, 0, listing, "");
   expectRun({"-x", "/P", "a.bt"}, 0, listing, "ERROR: unknown option -x\n");
   expectRun({"-p", "a.bt", "list.txt"}, 0, "", "");
-  EXPECT_EQ(readText(dir.file("list.txt")), listing);
+  EXPECT_EQ(readTextOutput(dir.file("list.txt")), listing);
   // The listing may even replace the file it describes.
   expectRun({"-p", "a.bt", "a.bt"}, 0, "", "");
-  EXPECT_EQ(readText(dir.file("a.bt")), listing);
+  EXPECT_EQ(readTextOutput(dir.file("a.bt")), listing);
 }
 
 TEST_F(Kvobts, ExportsSections) {

@@ -234,7 +234,7 @@ TEST(Kvognop, CreatesImportsAndMerges) {
   writeBytes(dir.file("bm"), bitmap);
   writeBytes(dir.file("pal"), gamePalette());
   ASSERT_EQ(gnop(dir, {"-e", "-pb", "4,2,8,8", "bm", "pal", "part.bmp"}).status, 0);
-  ToolResult create = gnop(dir, {"-c", dir.file("part.bmp"), "new"});
+  ToolResult create = gnop(dir, {"-c", "part.bmp", "new"});
   EXPECT_EQ(create.status, 0);
   EXPECT_EQ(readBytes(dir.file("new")), Bytes(bitmap.begin() + 8, bitmap.end()));
 

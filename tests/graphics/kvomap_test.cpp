@@ -166,18 +166,20 @@ TEST(Kvomap, InfoListing) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out, expected);
-  // An absolute path is a file name, not an option.
-  std::string absolute = m.dir.file("d.map");
-  ToolResult abs = m.run({"-p", absolute});
-  EXPECT_EQ(abs.status, 0);
-  EXPECT_EQ(abs.out, "filename: " + absolute + expected.substr(expected.find('\n')));
+  // An absolute path is a file name, not an option (on Windows "/" begins one).
+  if (!checkingWindowsBuild()) {
+    std::string absolute = m.dir.file("d.map");
+    ToolResult abs = m.run({"-p", absolute});
+    EXPECT_EQ(abs.status, 0);
+    EXPECT_EQ(abs.out, "filename: " + absolute + expected.substr(expected.find('\n')));
+  }
   // Options after MAPFILE are not read: "-n" there names the OUTFILE.
   ToolResult toFile = m.run({"-o", "list.txt", "-p", "d.map", "-n"});
   EXPECT_EQ(toFile.status, 0);
   EXPECT_EQ(toFile.out, "");
-  EXPECT_EQ(readText(m.dir.file("-n")), expected);
+  EXPECT_EQ(readTextOutput(m.dir.file("-n")), expected);
   EXPECT_EQ(m.run({"-o", "list.txt", "-p", "d.map"}).out, "");
-  EXPECT_EQ(readText(m.dir.file("list.txt")), expected);
+  EXPECT_EQ(readTextOutput(m.dir.file("list.txt")), expected);
 }
 
 TEST(Kvomap, CommandLinesForBothTools) {

@@ -85,7 +85,9 @@ TEST(LbaCli, OptionsChooseFormAndMode) {
   EXPECT_EQ(r.out, cli.listing({}));
 
   // A "/" option holds no further "/": an absolute path is a file name.
-  EXPECT_EQ(cli.listing({"/p3", "-p1"}), cli.run({"-p1", cli.dir.file("disc.iso")}).out);
+  if (!checkingWindowsBuild()) {
+    EXPECT_EQ(cli.listing({"/p3", "-p1"}), cli.run({"-p1", cli.dir.file("disc.iso")}).out);
+  }
 
   r = cli.run({"-P", "-E", "disc.iso", "0", "out\\", "-s", "4"});
   EXPECT_EQ(r.status, 0);

@@ -112,10 +112,12 @@ TEST(LbaExtract, OutputAndIndexFileMustOpen) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "ERROR: can't open file : none.txt : No such file or directory\n");
   // A write that fails is not reported as success.
-  ASSERT_EQ(symlink("/dev/full", disc.dir.file("out/0000.elf").c_str()), 0);
-  r = disc.run({"-e", "disc.iso", "0", "out\\"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "ERROR: can't write to file : No space left on device\n");
+  if (!checkingWindowsBuild()) {
+    ASSERT_EQ(symlink("/dev/full", disc.dir.file("out/0000.elf").c_str()), 0);
+    r = disc.run({"-e", "disc.iso", "0", "out\\"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "ERROR: can't write to file : No space left on device\n");
+  }
   r = disc.run({"-e", "-f", "disc.iso"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "ERROR: expected INDEXES_FILE parameter\n");

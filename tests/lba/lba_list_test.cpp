@@ -85,6 +85,6 @@ TEST(LbaList, WritesToANamedFile) {
   ToolResult r = runTool("kvolba", {"-p3", "disc.iso", "list.txt"}, disc.dir.path());
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(linesOf(readText(disc.dir.file("list.txt")))[0],
+  EXPECT_EQ(linesOf(readTextOutput(disc.dir.file("list.txt")))[0],
             "#  0000.elf      0x0000AC000  0x00000010");
 }

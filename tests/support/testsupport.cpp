@@ -49,6 +49,18 @@ Bytes readBytes(const std::string& path) {
   return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+// A Windows build's console output has "\r\n" line ends; the suite checks the
+// same texts on every system.
+bool checkingWindowsBuild() { return envOr("KVO_EXE_SUFFIX", "") == ".exe"; }
+
+static std::string withPlainLineEnds(std::string text) {
+  if (!checkingWindowsBuild()) return text;
+  std::string plain;
+  for (size_t i = 0; i < text.size(); ++i)
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) plain += text[i];
+  return plain;
+}
+
 std::string readText(const std::string& path) {
   Bytes data = readBytes(path);
   return std::string(data.begin(), data.end());
@@ -64,6 +76,8 @@ void writeText(const std::string& path, const std::string& text) { writeBytes(pa
 bool fileExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
 Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+std::string readTextOutput(const std::string& path) { return withPlainLineEnds(readText(path)); }
 
 ToolResult runTool(const std::string& tool, const std::vector<std::string>& args,
                    const std::string& workDir) {
@@ -86,8 +100,8 @@ ToolResult runToolLimited(const std::string& shellPrefix, const std::string& too
     result.status = WEXITSTATUS(raw);
   else if (raw != -1 && WIFSIGNALED(raw))
     result.status = 128 + WTERMSIG(raw);
-  result.out = readText(capture.file("out"));
-  result.err = readText(capture.file("err"));
+  result.out = withPlainLineEnds(readText(capture.file("out")));
+  result.err = withPlainLineEnds(readText(capture.file("err")));
   return result;
 }
 

@@ -24,6 +24,9 @@ class TempDir {
 
 Bytes readBytes(const std::string& path);
 std::string readText(const std::string& path);
+// A file a program wrote in text mode: on a Windows build its "\r\n" line
+// ends read as "\n".
+std::string readTextOutput(const std::string& path);
 void writeBytes(const std::string& path, const Bytes& data);
 void writeText(const std::string& path, const std::string& text);
 bool fileExists(const std::string& path);
@@ -49,6 +52,11 @@ ToolResult runTool(const std::string& tool, const std::vector<std::string>& args
 // (address space) apply to the program only.
 ToolResult runToolLimited(const std::string& shellPrefix, const std::string& tool,
                           const std::vector<std::string>& args, const std::string& workDir);
+
+// True when the suite checks a Windows build (KVO_EXE_SUFFIX=.exe, under
+// Wine): there "/" begins an option, not an absolute path, and /dev/full does
+// not exist, so the cases that rely on them skip themselves.
+bool checkingWindowsBuild();
 
 // A regular expression matching exactly `text` (for death-test output).
 std::string exactly(const std::string& text);
