@@ -7,6 +7,7 @@
 #include "common/diag.h"
 #include "common/fileload.h"
 #include "platform/platform.h"
+#include "platform/replace.h"
 
 namespace {
 // Builds the 54 header bytes the library writes; false when the picture
@@ -75,14 +76,18 @@ int bmpSaveRaw(const char* path, const uint8_t* raw, int32_t width, int32_t heig
   const uint32_t paletteBytes = 4 * bmpPaletteEntriesFor(bpp);
   uint8_t zeroPalette[kBmpMaxPaletteBytes] = {};
   if (!palette) palette = zeroPalette;
-  FILE* fp = platFopen(path, "wb");
+  // An existing picture is replaced only by a complete one.
+  FILE* fp = platReplaceOpen(path, "wb");
   if (!fp) return 1;
   bool ok = writeAll(fp, headers, kBmpHeadersSize) && writeAll(fp, palette, paletteBytes) &&
             writeRows(fp, raw, bmpf::absolute(width), bmpf::absolute(height), bpp, flip, pad,
                       convert);
+  if (!ok) {
+    platReplaceDiscard(fp);
+    return 1;
+  }
   // A full disk often shows only when the buffer is flushed at the close.
-  if (std::fclose(fp) != 0) ok = false;
-  return ok ? 0 : 1;
+  return platReplaceCommit(fp) ? 0 : 1;
 }
 
 void bmpSaveRawE(const char* path, const uint8_t* raw, int32_t width, int32_t height,

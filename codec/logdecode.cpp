@@ -7,6 +7,7 @@
 #include "common/fileload.h"
 #include "common/le.h"
 #include "platform/platform.h"
+#include "platform/replace.h"
 
 // "Decoded : " and each produced byte as two hex digits and a blank.
 static void logDump(FILE* log, const uint8_t* from, const uint8_t* to) {
@@ -73,9 +74,15 @@ uint32_t cxLogDecode(const uint8_t* src, uint32_t srcLen, uint8_t* dst, uint32_t
 // checked, so a failed run does not truncate an existing log.
 static FILE* openLog(const char* logPath) {
   if (!logPath) return stdout;
-  FILE* log = platFopen(logPath, "w");
+  FILE* log = platReplaceOpen(logPath, "w");
   if (!log) fatal("ERROR: cannot open file '%s'\n", logPath);
   return log;
+}
+
+// A log that could not be written whole is an error, not a finished run; an
+// older log of that name is then kept.
+static void closeLog(FILE* log, const char* logPath) {
+  if (log != stdout && !platReplaceCommit(log)) fatal("ERROR: cannot write file '%s'\n", logPath);
 }
 
 void cxdDecompressFile(const char* inPath, const char* outPath, bool logging, const char* logPath) {
@@ -98,7 +105,7 @@ void cxdDecompressFile(const char* inPath, const char* outPath, bool logging, co
   std::fprintf(log, "Decompressed size : %u \n", declared);
   if (type == 0) {
     cxCheckStoredSize(fileSize, declared, inPath);
-    if (log != stdout) std::fclose(log);
+    closeLog(log, logPath);
     fileSaveQ(outPath, file + kCxHeaderSize, declared);
     std::free(file);
     return;
@@ -107,7 +114,7 @@ void cxdDecompressFile(const char* inPath, const char* outPath, bool logging, co
   const uint8_t* stream = file + kCxHeaderSize;
   const uint32_t streamLen = fileSize - kCxHeaderSize;
   const uint32_t got = cxLogDecode(stream, streamLen, out, declared, type, log);
-  if (log != stdout) std::fclose(log);
+  closeLog(log, logPath);
   std::memset(out + got, 0, declared - got);
   fileSaveQ(outPath, out, declared);
   cxFreeHistory(out);

@@ -1,5 +1,7 @@
 #include "common/fileload.h"
 
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -9,10 +11,16 @@
 
 // Files of 2 GiB or more are outside what the tools handle; such a size is
 // reported like a failed allocation instead of being cut to 32 bits.
-static const int64_t kLargestBlock = 0x7FFFFFFF;
+static const uint64_t kLargestBlock = 0x7FFFFFFF;
 
 uint8_t* fileLoad(const char* path, long* size, uint32_t before, uint32_t after) {
   *size = -1;
+  // A folder opens as a stream on some systems but is no file to load.
+  PlatStat st;
+  if (platStat(path, &st) && st.isDirectory) {
+    errno = EISDIR;
+    return nullptr;
+  }
   FILE* fp = platFopen(path, "rb");
   if (!fp) return nullptr;
   if (platFseek64(fp, 0, SEEK_END) != 0) {
@@ -31,11 +39,11 @@ uint8_t* fileLoad(const char* path, long* size, uint32_t before, uint32_t after)
     *size = -1;
     return nullptr;
   }
-  int64_t block = length + before + after;
+  uint64_t block = static_cast<uint64_t>(length) + before + after;
   uint8_t* data = block <= kLargestBlock ? static_cast<uint8_t*>(std::malloc(block)) : nullptr;
   if (!data) {
     std::fclose(fp);
-    *size = static_cast<long>(block);
+    *size = block > static_cast<uint64_t>(LONG_MAX) ? LONG_MAX : static_cast<long>(block);
     return nullptr;
   }
   if (std::fread(data + before, 1, length, fp) != static_cast<size_t>(length)) {

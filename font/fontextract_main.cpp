@@ -48,6 +48,10 @@ int main(int argc, char** argv) {
   if (!b) stop("Erro ao criar arquivo FontB.raw\n");
   if (!writePlane(font, size, b, fontPlaneB)) stop("Erro ao ler arquivo\n");
   std::fclose(font);
+  // Both planes are on disk before either takes its place, so a failure
+  // cannot leave a new plane beside an old one.
+  if (std::fflush(a) != 0 || std::ferror(a)) stop("Erro ao gravar arquivo FontA.raw\n");
+  if (std::fflush(b) != 0 || std::ferror(b)) stop("Erro ao gravar arquivo FontB.raw\n");
   if (!platReplaceCommit(a)) stop("Erro ao gravar arquivo FontA.raw\n");
   if (!platReplaceCommit(b)) stop("Erro ao gravar arquivo FontB.raw\n");
   return 0;

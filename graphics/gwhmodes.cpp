@@ -8,6 +8,7 @@
 #include "common/diag.h"
 #include "common/fileload.h"
 #include "common/le.h"
+#include "common/safeout.h"
 #include "common/stdioe.h"
 #include "graphics/gwh.h"
 #include "platform/platform.h"
@@ -100,11 +101,12 @@ void gwhCreate(const GwhOptions& opt) {
   uint8_t header[kGwhHeaderSize] = {};
   wr32(header, width);
   wr32(header + 4, height);
-  FILE* fp = fopenE(gwhPath, "wb");
-  fwriteE(header, 1, kGwhHeaderSize, fp);
-  fwriteE(palette, 1, kGwhPaletteBytes, fp);
-  if (bmpRawSize(bmp) != 0) fwriteE(pixels, 1, bmpRawSize(bmp), fp);
-  fcloseE(fp);
+  // An existing picture is replaced only by a complete one.
+  FILE* fp = outOpen(gwhPath, "wb");
+  outWrite(fp, header, kGwhHeaderSize);
+  outWrite(fp, palette, kGwhPaletteBytes);
+  outWrite(fp, pixels, bmpRawSize(bmp));
+  outCommit(fp);
   std::free(pixels);
   bmpFree(bmp);
 }

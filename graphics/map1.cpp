@@ -7,7 +7,7 @@
 #include "common/diag.h"
 #include "common/fileload.h"
 #include "common/le.h"
-#include "platform/replace.h"
+#include "common/safeout.h"
 
 namespace {
 const char kMagic[] = "MAP1";
@@ -225,8 +225,7 @@ void mapFree(MapFile* map) {
 }
 
 void mapSave(const MapFile* map, const char* path) {
-  if (!platReplaceSave(path, map->data, map->size))
-    fatal("ERROR: can't write to file : %s : %s\n", path, std::strerror(errno));
+  outSave(path, map->data, map->size);
 }
 
 uint64_t mapEntryLength(const uint8_t* entry) {

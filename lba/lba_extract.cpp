@@ -12,6 +12,7 @@
 #include "lba/filecopy.h"
 #include "lba/lba_names.h"
 #include "lba/readline.h"
+#include "platform/replace.h"
 
 namespace {
 
@@ -88,11 +89,13 @@ void lbaExtractFile(LbaImage* image, uint32_t fileIndex, char* prefixBuffer, con
   }
 
   static char outBuffer[kLbaStreamBuffer];
-  FILE* out = fopenU(prefixBuffer, "wb");
+  // An existing file of that name is replaced only by a complete copy.
+  FILE* out = platReplaceOpen(prefixBuffer, "wb");
+  if (!out) fatal("ERROR: can't open file : %s : %s\n", prefixBuffer, std::strerror(errno));
   std::setvbuf(out, outBuffer, _IOFBF, sizeof outBuffer);
   // The first bytes were only read for the name; the copy starts over.
   uint32_t done = lbaCopyRange(in, f.offset, out, size);
-  if (std::fclose(out) != 0) {
+  if (!platReplaceCommit(out)) {
     // The last buffered bytes could not be written: the file is incomplete.
     report("ERROR: can't write to file : %s\n", std::strerror(errno));
     exitFailure();
