@@ -11,7 +11,8 @@ namespace {
 struct PendingOutput {
   FILE* fp;
   std::string target;
-  std::string temp;  // empty when the target is written directly
+  std::string written;  // the file being written; empty for a device
+  bool renamed;         // true when `written` takes the target's place at the end
 };
 
 // Never destroyed, so the exit handler can still read it.
@@ -28,7 +29,7 @@ void removePendingAtExit() {
   _fcloseall();
 #endif
   for (PendingOutput& out : pending())
-    if (!out.temp.empty()) platRemove(out.temp.c_str());
+    if (!out.written.empty()) platRemove(out.written.c_str());
   pending().clear();
 }
 
@@ -68,13 +69,16 @@ FILE* platReplaceOpen(const char* target, const char* mode) {
     errno = EISDIR;
     return nullptr;
   }
-  PendingOutput out{nullptr, target, ""};
-  if (present && !st.isRegular) {
-    out.fp = platFopen(target, mode);
-  } else {
-    out.temp = freeTempName(target);
-    out.fp = platFopen(out.temp.c_str(), mode);
+  // A new file is written in place (removed again if the run stops); an
+  // existing one only through a temporary file beside it.
+  PendingOutput out{nullptr, target, "", false};
+  if (present && st.isRegular) {
+    out.written = freeTempName(target);
+    out.renamed = true;
+  } else if (!present) {
+    out.written = target;
   }
+  out.fp = platFopen(out.written.empty() ? target : out.written.c_str(), mode);
   if (out.fp) pending().push_back(out);
   return out.fp;
 }
@@ -88,10 +92,10 @@ bool platReplaceCommit(FILE* fp) {
     written = false;
     err = errno;
   }
-  if (written && (out.temp.empty() || platRename(out.temp.c_str(), out.target.c_str()) == 0))
+  if (written && (!out.renamed || platRename(out.written.c_str(), out.target.c_str()) == 0))
     return true;
   if (written) err = errno;
-  if (!out.temp.empty()) platRemove(out.temp.c_str());
+  if (!out.written.empty()) platRemove(out.written.c_str());
   errno = err;
   return false;
 }
@@ -100,7 +104,7 @@ void platReplaceDiscard(FILE* fp) {
   PendingOutput out;
   if (!takePending(fp, &out)) return;
   std::fclose(fp);
-  if (!out.temp.empty()) platRemove(out.temp.c_str());
+  if (!out.written.empty()) platRemove(out.written.c_str());
 }
 
 bool platReplaceSave(const char* target, const void* data, size_t size) {

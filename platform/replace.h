@@ -1,8 +1,9 @@
 // Writing a file that may be the tool's own input, or the only copy of a
-// user's work: the data goes to a fresh temporary file beside the target,
-// which takes the target's place only once it is completely written. A run
-// that stops half-way leaves the target exactly as it was. Temporary files of
-// outputs not yet committed are removed when the process ends.
+// user's work: over an existing file the data goes to a fresh temporary file
+// beside it, which takes the target's place only once it is completely
+// written. A run that stops half-way leaves the target exactly as it was, and
+// a new file it had begun (or the temporary file) is removed when the process
+// ends.
 #pragma once
 
 #include <cstddef>

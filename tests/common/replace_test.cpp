@@ -57,6 +57,16 @@ TEST(ReplacingOutput, FoldersDevicesAndStoppedRuns) {
       testing::ExitedWithCode(1), "");
   EXPECT_EQ(readText(target), "precious");
   EXPECT_FALSE(fileExists(target + ".kvotmp"));
+  // A new file that was never completed is not left behind half-written.
+  std::string fresh = dir.file("fresh.bin");
+  EXPECT_EXIT(
+      {
+        FILE* fp = outOpen(fresh.c_str(), "wb");
+        outWrite(fp, "half", 4);
+        std::exit(1);
+      },
+      testing::ExitedWithCode(1), "");
+  EXPECT_FALSE(fileExists(fresh));
   EXPECT_EXIT(outSave(dir.path().c_str(), "x", 1), testing::ExitedWithCode(1),
               exactly("ERROR: can't open file : " + dir.path() + " : Is a directory\n"));
 }
