@@ -30,7 +30,7 @@ Checked check(Bytes file) {
 
 // A 4 x 2 8-bit picture with a full palette: 54 + 1024 + 8 = 1086 bytes.
 Bytes goodBmp() {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 4;
   s.height = 2;
   s.palette = rampPalette(256);
@@ -121,7 +121,7 @@ TEST(BmpCheck, HugeFieldsAreRefusedNotWrapped) {
 // An editor's 16-colour 8-bit file is shorter than a full palette would be;
 // a declared palette larger than 256 entries is read as 256.
 TEST(BmpCheck, PaletteSizeFollowsBiClrUsed) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 2;
   s.height = 1;
   s.clrUsed = 16;

@@ -26,9 +26,9 @@ Loaded loadRaw(const std::string& path) {
   return l;
 }
 
-Bytes loadFile(TempDir& dir, const BmpSpec& spec, const Bytes& expectRaw, uint32_t bpp) {
+Bytes loadFile(TempDir& dir, const BmpLayout& layout, const Bytes& expectRaw, uint32_t bpp) {
   std::string path = dir.file("in.bmp");
-  writeBytes(path, buildBmp(spec));
+  writeBytes(path, buildBmp(layout));
   Loaded l = loadRaw(path);
   EXPECT_EQ(l.raw, expectRaw);
   EXPECT_EQ(l.bpp, bpp);
@@ -42,7 +42,7 @@ TEST(BmpLoad, EditorFilesLoadToTopDownRaw) {
   TempDir dir;
   for (uint32_t infoSize : {40u, 108u, 124u}) {
     for (bool topDown : {false, true}) {
-      BmpSpec s;
+      BmpLayout s;
       s.width = 3;
       s.height = topDown ? -2 : 2;
       s.infoSize = infoSize;
@@ -65,7 +65,7 @@ TEST(BmpLoad, EditorFilesLoadToTopDownRaw) {
 
 TEST(BmpLoad, PixelOrderOfEachDepth) {
   TempDir dir;
-  BmpSpec s;
+  BmpLayout s;
   s.width = 4;
   s.height = 1;
   s.bpp = 4;
@@ -75,7 +75,7 @@ TEST(BmpLoad, PixelOrderOfEachDepth) {
   s.width = 3;  // the last byte of an odd row holds one pixel, in the low nibble
   s.rows = {{0x12, 0x30}};
   loadFile(dir, s, {0x21, 0x03}, 4);
-  s = BmpSpec{};
+  s = BmpLayout{};
   s.width = 2;
   s.height = 1;
   s.bpp = 24;
@@ -90,7 +90,7 @@ TEST(BmpLoad, PixelOrderOfEachDepth) {
 TEST(BmpLoad, DepthsWithoutRawFormEndTheProcess) {
   TempDir dir;
   for (uint16_t bpp : {1, 2, 16}) {
-    BmpSpec s;
+    BmpLayout s;
     s.width = 8;
     s.height = 1;
     s.bpp = bpp;
@@ -109,7 +109,7 @@ TEST(BmpLoad, DepthsWithoutRawFormEndTheProcess) {
 // receives at most 256.
 TEST(BmpLoad, OversizedPaletteIsCutTo256Entries) {
   TempDir dir;
-  BmpSpec s;
+  BmpLayout s;
   s.width = 1;
   s.height = 1;
   s.clrUsed = 1000;
@@ -155,7 +155,7 @@ TEST(BmpSave, EightBitRowsAreFlippedAndPadded) {
   const Bytes raw = {1, 2, 3, 4, 5, 6};
   const Bytes palette = rampPalette(256);
   bmpSaveRawE(path.c_str(), raw.data(), 3, 2, 8, palette.data());
-  BmpSpec s;
+  BmpLayout s;
   s.width = 3;
   s.height = 2;
   s.palette = palette;

@@ -10,7 +10,7 @@
 
 #include "tests/support/testsupport.h"
 
-struct BmpSpec {
+struct BmpLayout {
   int32_t width = 0;
   int32_t height = 0;  // negative: rows are stored top-down
   uint16_t bpp = 8;
@@ -33,7 +33,7 @@ inline uint32_t get32(const Bytes& b, size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
 }
 
-inline Bytes buildBmp(const BmpSpec& s) {
+inline Bytes buildBmp(const BmpLayout& s) {
   Bytes out(14 + s.infoSize, 0);
   out.insert(out.end(), s.palette.begin(), s.palette.end());
   const uint32_t offBits = static_cast<uint32_t>(out.size());

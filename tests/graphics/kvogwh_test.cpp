@@ -84,7 +84,7 @@ Bytes exportedPalette(uint8_t shadeR, uint8_t shadeG, uint8_t shadeB) {
 }
 
 Bytes bmpOf(const Bytes& palette, std::vector<Bytes> rowsBottomUp) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 3;
   s.height = 2;
   s.palette = palette;
@@ -218,7 +218,7 @@ TEST(KvogwhCreate, RoundTripAndRefusals) {
   }
 
   // A top-down BMP: the picture's height is its absolute value.
-  BmpSpec s;
+  BmpLayout s;
   s.width = 3;
   s.height = -2;
   s.palette = exportedPalette(129, 0, 129);
@@ -228,15 +228,15 @@ TEST(KvogwhCreate, RoundTripAndRefusals) {
   EXPECT_EQ(readBytes(dir.file("top.gwh")), original);
 
   struct Refusal {
-    BmpSpec spec;
+    BmpLayout layout;
     std::string err;
   };
-  BmpSpec rgb;
+  BmpLayout rgb;
   rgb.width = 1;
   rgb.height = 1;
   rgb.bpp = 24;
   rgb.rows = {{1, 2, 3}};
-  BmpSpec few;
+  BmpLayout few;
   few.width = 1;
   few.height = 1;
   few.clrUsed = 16;
@@ -245,7 +245,7 @@ TEST(KvogwhCreate, RoundTripAndRefusals) {
   for (const Refusal& c :
        {Refusal{rgb, "ERROR: input BMP file must be 8-bit, is 24: x.bmp\n"},
         Refusal{few, "ERROR: couldnt get palette from BMP or wrong size (<1024B): x.bmp\n"}}) {
-    writeBytes(dir.file("x.bmp"), buildBmp(c.spec));
+    writeBytes(dir.file("x.bmp"), buildBmp(c.layout));
     ToolResult r = gwh(dir, {"-c", "x.bmp", "x.gwh"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, c.err);
@@ -287,7 +287,7 @@ TEST(KvogwhImport, PixelsOnlyWithMaskAndSafeReplace) {
 
   // A 1-bit picture is not converted but refused as not matching: nothing is
   // written, the run still ends with status 0.
-  BmpSpec mono;
+  BmpLayout mono;
   mono.width = 3;
   mono.height = 2;
   mono.bpp = 1;
