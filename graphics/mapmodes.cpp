@@ -205,7 +205,10 @@ void mapExtractBitmap(const MapFile* map, const MapIndex& at, const char* path) 
     report("ERROR: cannot save data as BMP file : %s\n", path);
 }
 
-void mapExtractAll(const MapFile* map) {
+namespace {
+// Visits every bitmap the ranges choose, with its file name in the folder.
+template <typename Visit>
+void forEachChosenBitmap(const MapFile* map, Visit visit) {
   for (uint32_t y = 0; y < map->sections.size(); ++y) {
     for (uint32_t j = 0; j < map->sections[y].entries.size(); ++j) {
       if (!entryInRanges(map, y, j)) continue;
@@ -214,11 +217,17 @@ void mapExtractAll(const MapFile* map) {
       for (uint32_t k = 0; k < e.bitmapCount; ++k) {
         MapIndex at{y, j, k, mapDefaultPalette(e, k)};
         if (!inRanges(map, at)) continue;
-        std::string path = prefixOf(map) + mapOutputName(map, e, at);
-        mapExtractBitmap(map, at, path.c_str());
+        visit(at, prefixOf(map) + mapOutputName(map, e, at));
       }
     }
   }
+}
+}  // namespace
+
+void mapExtractAll(const MapFile* map) {
+  forEachChosenBitmap(map, [map](const MapIndex& at, const std::string& path) {
+    mapExtractBitmap(map, at, path.c_str());
+  });
 }
 
 namespace {
@@ -259,17 +268,7 @@ void mapImportBitmap(MapFile* map, const MapIndex& at, const char* bmpPath) {
 }
 
 void mapImportAll(MapFile* map) {
-  for (uint32_t y = 0; y < map->sections.size(); ++y) {
-    for (uint32_t j = 0; j < map->sections[y].entries.size(); ++j) {
-      if (!entryInRanges(map, y, j)) continue;
-      const MapEntry& e = map->sections[y].entries[j];
-      warnFewPalettes(map, e);
-      for (uint32_t k = 0; k < e.bitmapCount; ++k) {
-        MapIndex at{y, j, k, mapDefaultPalette(e, k)};
-        if (!inRanges(map, at)) continue;
-        std::string path = prefixOf(map) + mapOutputName(map, e, at);
-        mapImportBitmap(map, at, path.c_str());
-      }
-    }
-  }
+  forEachChosenBitmap(map, [map](const MapIndex& at, const std::string& path) {
+    mapImportBitmap(map, at, path.c_str());
+  });
 }
