@@ -24,6 +24,27 @@ void setRgb(uint8_t* e, uint8_t r, uint8_t g, uint8_t b) {
 uint8_t oddShade(uint8_t alpha) { return static_cast<uint8_t>(2 * (kOpaque - alpha) + 1); }
 }  // namespace
 
+bool pictureColourOption(char letter, char third, PictureColourOptions* o) {
+  switch (letter) {
+    case 'n':
+      (third == 'a' ? o->noGreens : o->noChange) = true;
+      return true;
+    case 's':
+      if (third == 'b') o->secondGreen = true;
+      return true;
+    case 't':
+      if (third == '4' || third == '\0') o->output32 = true;
+      if (third == 'a') o->applyAlpha = true;
+      return true;
+    default:
+      return false;
+  }
+}
+
+uint32_t paletteFlagsOf(const PictureColourOptions& o) {
+  return paletteFlagsFromOptions(o.noChange, o.noGreens, o.secondGreen, o.applyAlpha);
+}
+
 uint32_t paletteFlagsFromOptions(bool noChange, bool noGreens, bool secondGreen,
                                  bool applyAlpha) {
   uint32_t flags = kPalFlagsDefault;

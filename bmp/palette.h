@@ -27,6 +27,17 @@ enum : uint32_t {
 uint32_t paletteFlagsFromOptions(bool noChange, bool noGreens, bool secondGreen,
                                  bool applyAlpha);
 
+// The colour options the map and headerless picture tools share: "-n",
+// "-na", "-sb", "-t" / "-t4" and "-ta".
+struct PictureColourOptions {
+  bool noChange = false, noGreens = false, secondGreen = false, output32 = false,
+       applyAlpha = false;
+};
+// Takes the option with this second and third character (lower case); false
+// when the second character is none of n, s, t.
+bool pictureColourOption(char letter, char third, PictureColourOptions* options);
+uint32_t paletteFlagsOf(const PictureColourOptions& options);
+
 void paletteSwizzle(uint8_t* pal, uint32_t count);
 void paletteSwapRB(uint8_t* pal, uint32_t count);
 

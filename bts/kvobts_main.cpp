@@ -12,6 +12,7 @@
 #include "bts/dialogtext.h"
 #include "common/safeout.h"
 #include "common/diag.h"
+#include "common/strutil.h"
 #include "common/fileio.h"
 #include "texttable/chartable.h"
 
@@ -79,11 +80,10 @@ void readIndex(const char* rest) {
   gOptions.index = static_cast<uint32_t>(value);
 }
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // "-id"/"-ir": reserved; the index is read and the run does nothing.
 void parseReserved(const char* arg) {
-  char kind = lower(arg[2]);
+  char kind = asciiLower(arg[2]);
   if (arg[3] == '\0') fatal("ERROR: incomplete parameter '-i%c'\n", kind);
   gMode = Mode::Reserved;
   gOptions.dialogFlag = kind == 'd' ? 1 : 0;
@@ -92,7 +92,7 @@ void parseReserved(const char* arg) {
 
 void parseExport(const char* arg) {
   gMode = Mode::Export;
-  char next = lower(arg[2]);
+  char next = asciiLower(arg[2]);
   if (next == 'd') {
     gOptions.index = IndexDialog;
   } else if (next == 's') {
@@ -109,7 +109,7 @@ int parseOptions(int argc, char** argv) {
   for (; i < argc; ++i) {
     const char* arg = argv[i];
     if (!platIsOption(arg)) break;
-    switch (lower(arg[1])) {
+    switch (asciiLower(arg[1])) {
       case 'p':
         gMode = Mode::Print;
         break;
@@ -117,7 +117,7 @@ int parseOptions(int argc, char** argv) {
         parseExport(arg);
         break;
       case 'i':
-        if (lower(arg[2]) == 'd' || lower(arg[2]) == 'r') {
+        if (asciiLower(arg[2]) == 'd' || asciiLower(arg[2]) == 'r') {
           parseReserved(arg);
         } else {
           gMode = Mode::Import;
@@ -126,7 +126,7 @@ int parseOptions(int argc, char** argv) {
         break;
       case 'r':
         gMode = Mode::Remove;
-        if (lower(arg[2]) == 'd') {
+        if (asciiLower(arg[2]) == 'd') {
           gOptions.dialogFlag = 1;
           readIndex(arg + 3);
         } else {
@@ -136,13 +136,13 @@ int parseOptions(int argc, char** argv) {
       case 'o':
       case 't':
         if (i + 1 >= argc) {
-          report("ERROR: expected parameter after '-%c' parameter\n", lower(arg[1]));
+          report("ERROR: expected parameter after '-%c' parameter\n", asciiLower(arg[1]));
           break;
         }
-        (lower(arg[1]) == 'o' ? gOptions.outPath : gOptions.tablePath) = argv[++i];
+        (asciiLower(arg[1]) == 'o' ? gOptions.outPath : gOptions.tablePath) = argv[++i];
         break;
       case 's':
-        if (lower(arg[2]) == 'n')
+        if (asciiLower(arg[2]) == 'n')
           gDialogSettings.separatorOn = false;
         else if (i + 1 < argc)
           dialogSetSeparator(argv[++i]);

@@ -10,6 +10,7 @@
 #include "bts/btsc.h"
 #include "bts/dialog.h"
 #include "common/diag.h"
+#include "common/strutil.h"
 
 namespace {
 enum class Mode { None, Create, Import, Nothing };
@@ -40,7 +41,6 @@ void printUsage() {
   for (const char* line : kUsage) std::printf("%s\n", line);
 }
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // A battle index: a base-10 number at the start of the argument, read as the
 // game's 32-bit tools read it (out-of-range values stick at the limits).
@@ -62,7 +62,7 @@ int parseOptions(int argc, char** argv) {
   for (; i < argc; ++i) {
     const char* arg = argv[i];
     if (!platIsOption(arg)) break;
-    switch (lower(arg[1])) {
+    switch (asciiLower(arg[1])) {
       case 'c':
         gMode = Mode::Create;
         break;
@@ -78,15 +78,15 @@ int parseOptions(int argc, char** argv) {
       case 'o':
       case 't':
         if (i + 1 >= argc) {
-          report("ERROR: expected parameter after '-%c' parameter\n", lower(arg[1]));
+          report("ERROR: expected parameter after '-%c' parameter\n", asciiLower(arg[1]));
           break;
         }
-        if (lower(arg[1]) == 'o') gOptions.outPath = argv[i + 1];
+        if (asciiLower(arg[1]) == 'o') gOptions.outPath = argv[i + 1];
         ++i;
         break;
       case 's':
         // The separator has no effect here; a too long one is still reported.
-        if (lower(arg[2]) != 'n' && i + 1 < argc) dialogSetSeparator(argv[++i]);
+        if (asciiLower(arg[2]) != 'n' && i + 1 < argc) dialogSetSeparator(argv[++i]);
         break;
       case 'h':
       case '?':

@@ -5,6 +5,7 @@
 
 #include "bmp/palette.h"
 #include "common/diag.h"
+#include "common/strutil.h"
 #include "common/numparse.h"
 #include "graphics/gnop.h"
 #include "graphics/gnopmodes.h"
@@ -59,8 +60,7 @@ struct GnopOptions {
   uint32_t paletteIndex = 0, subPalette = 0;
   bool onlyGiven = false;
   uint32_t position = 0;
-  bool noChange = false, noGreens = false, secondGreen = false, output32 = false,
-       applyAlpha = false;
+  PictureColourOptions colours;
   uint32_t background[3] = {0, 0, 0};
   GnopParams params;
 };
@@ -73,7 +73,6 @@ GnopOptions gOptions;
   std::exit(status);
 }
 
-char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
 // "-eX" or "-eX,Y": palette X and sub-palette Y, decimal.
 void parseExtractOne(const char* text) {
@@ -90,8 +89,8 @@ int parseOptions(int argc, char** argv) {
   for (; i < argc; ++i) {
     const char* arg = argv[i];
     if (!platIsOption(arg)) break;
-    char third = arg[1] ? lower(arg[2]) : '\0';
-    switch (lower(arg[1])) {
+    char third = arg[1] ? asciiLower(arg[2]) : '\0';
+    switch (asciiLower(arg[1])) {
       case '?':
       case 'h':
         usageExit(0);
@@ -115,17 +114,10 @@ int parseOptions(int argc, char** argv) {
         o.mode = Mode::MaskMerge;
         break;
       case 'n':
-        (third == 'a' ? o.noGreens : o.noChange) = true;
-        break;
       case 's':
-        if (third == 'b') o.secondGreen = true;
-        break;
       case 't':
-        if (third == '4' || third == '\0') o.output32 = true;
-        if (third == 'a') {
-          o.applyAlpha = true;
-          gnopParseNumbers(arg + 3, o.background, 3);
-        }
+        pictureColourOption(asciiLower(arg[1]), third, &o.colours);
+        if (asciiLower(arg[1]) == 't' && third == 'a') gnopParseNumbers(arg + 3, o.background, 3);
         break;
       case 'p':
         if ((third == 'b' || third == 'p') && i + 1 < argc) {
@@ -145,8 +137,8 @@ int parseOptions(int argc, char** argv) {
 GnopExportSettings exportSettings() {
   const GnopOptions& o = gOptions;
   GnopExportSettings s;
-  s.flags = paletteFlagsFromOptions(o.noChange, o.noGreens, o.secondGreen, o.applyAlpha);
-  s.output32 = o.output32;
+  s.flags = paletteFlagsOf(o.colours);
+  s.output32 = o.colours.output32;
   for (int c = 0; c < 3; ++c) s.background[c] = static_cast<uint8_t>(o.background[c]);
   return s;
 }

@@ -6,6 +6,7 @@
 
 #include "bmp/palette.h"
 #include "common/diag.h"
+#include "common/strutil.h"
 #include "common/numparse.h"
 #include "common/stdioe.h"
 #include "graphics/map1.h"
@@ -68,8 +69,8 @@ struct MapOptions {
   const char* prefix = nullptr;
   const char* bmpFile = nullptr;
   MapIndex index;
-  bool noChange = false, noGreens = false, secondGreen = false, output32 = false,
-       applyAlpha = false, importPalette = false;
+  PictureColourOptions colours;
+  bool importPalette = false;
   bool rangeGiven = false;
   IndexRange ynscRange, entryRange, bitmapRange;
 };
@@ -82,7 +83,6 @@ MapOptions gOptions;
   std::exit(status);
 }
 
-char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
 // "E", "E,B", "Y,E,B" or "Y,E,B,P" with any one character between numbers.
 void parseIndexList(const char* text, MapIndex* at) {
@@ -152,8 +152,8 @@ int parseOptions(int argc, char** argv) {
   for (; i < argc; ++i) {
     const char* arg = argv[i];
     if (!platIsOption(arg)) break;
-    char third = arg[1] ? lower(arg[2]) : '\0';
-    switch (lower(arg[1])) {
+    char third = arg[1] ? asciiLower(arg[2]) : '\0';
+    switch (asciiLower(arg[1])) {
       case '?':
       case 'h':
         usageExit(0);
@@ -167,7 +167,7 @@ int parseOptions(int argc, char** argv) {
         break;
       case 'i': {
         const char* list = arg + 2;
-        o.importPalette = lower(*list) == 'p';
+        o.importPalette = asciiLower(*list) == 'p';
         if (o.importPalette) ++list;
         o.mode = *list ? Mode::ImportOne : Mode::ImportAll;
         if (*list) parseIndexList(list, &o.index);
@@ -188,14 +188,9 @@ int parseOptions(int argc, char** argv) {
         parseRanges(argv[++i]);
         break;
       case 'n':
-        (third == 'a' ? o.noGreens : o.noChange) = true;
-        break;
       case 's':
-        if (third == 'b') o.secondGreen = true;
-        break;
       case 't':
-        if (third == '4' || third == '\0') o.output32 = true;
-        if (third == 'a') o.applyAlpha = true;
+        pictureColourOption(asciiLower(arg[1]), third, &o.colours);
         break;
       default:
         report("ERROR: unknown option %s\n", arg);
@@ -250,13 +245,13 @@ void takeFiles(int argc, char** argv, int first) {
 void applySettings(MapFile* map) {
   const MapOptions& o = gOptions;
   map->prefix = o.prefix;
-  map->output32 = o.output32;
+  map->output32 = o.colours.output32;
   map->importPalette = o.importPalette;
   map->rangeGiven = o.rangeGiven;
   map->ynscRange = o.ynscRange;
   map->entryRange = o.entryRange;
   map->bitmapRange = o.bitmapRange;
-  map->paletteFlags = paletteFlagsFromOptions(o.noChange, o.noGreens, o.secondGreen, o.applyAlpha);
+  map->paletteFlags = paletteFlagsOf(o.colours);
 }
 
 void runPrint(const MapFile* map) {
