@@ -16,17 +16,8 @@ namespace {
 const uint32_t kPieceBytes = 4096;
 
 uint32_t copyPieces(FILE* in, uint64_t from, FILE* out, uint32_t length) {
-  uint8_t buffer[kPieceBytes];
   fseekU(in, static_cast<int64_t>(from), SEEK_SET);
-  uint32_t done = 0;
-  while (done < length) {
-    uint32_t n = std::min(length - done, kPieceBytes);
-    uint32_t got = static_cast<uint32_t>(freadU(buffer, 1, n, in));
-    fwriteU(buffer, 1, got, out);
-    done += got;
-    if (got < n) break;
-  }
-  return done;
+  return lbaCopyStream(in, out, length);
 }
 
 #if defined(__linux__) && !defined(KVO_LBA_PORTABLE_COPY)
@@ -59,6 +50,19 @@ uint32_t copyInKernel(FILE* in, uint64_t from, FILE* out, uint32_t length, bool*
 #endif
 
 }  // namespace
+
+uint32_t lbaCopyStream(FILE* in, FILE* out, uint32_t length) {
+  uint8_t buffer[kPieceBytes];
+  uint32_t done = 0;
+  while (done < length) {
+    uint32_t n = std::min(length - done, kPieceBytes);
+    uint32_t got = static_cast<uint32_t>(freadU(buffer, 1, n, in));
+    fwriteU(buffer, 1, got, out);
+    done += got;
+    if (got < n) break;
+  }
+  return done;
+}
 
 uint32_t lbaCopyRange(FILE* in, uint64_t from, FILE* out, uint32_t length) {
 #if defined(__linux__) && !defined(KVO_LBA_PORTABLE_COPY)

@@ -9,3 +9,7 @@
 // copy between files without passing the data through the program, it does
 // (KVO_LBA_PORTABLE_COPY builds the plain stream copy everywhere).
 uint32_t lbaCopyRange(FILE* in, uint64_t from, FILE* out, uint32_t length);
+
+// Copies up to `length` bytes from the current position of `in` to `out`
+// through the stream buffers; stops early where `in` ends.
+uint32_t lbaCopyStream(FILE* in, FILE* out, uint32_t length);

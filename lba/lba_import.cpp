@@ -10,6 +10,7 @@
 #include "common/le.h"
 #include "common/stdioe.h"
 #include "lba/dirlist.h"
+#include "lba/filecopy.h"
 #include "lba/lba_extract.h"
 
 namespace {
@@ -17,19 +18,6 @@ namespace {
 const uint32_t kCopyBytes = 4096;
 const uint32_t kHeaderBytes = 5;
 
-// Copies up to `length` bytes; stops early when the input ends.
-uint32_t copyStream(FILE* in, FILE* out, uint32_t length) {
-  uint8_t buffer[kCopyBytes];
-  uint32_t done = 0;
-  while (done < length) {
-    uint32_t n = std::min(length - done, kCopyBytes);
-    uint32_t got = static_cast<uint32_t>(freadU(buffer, 1, n, in));
-    fwriteU(buffer, 1, got, out);
-    done += got;
-    if (got < n) break;
-  }
-  return done;
-}
 
 void writeZeros(FILE* out, uint32_t length) {
   static const uint8_t kZeros[kCopyBytes] = {};
@@ -80,7 +68,7 @@ bool lbaImportFile(LbaImage* image, uint32_t fileIndex, const char* path) {
     fwriteU(header, 1, done, out);
     uncompressed = rd32(header + 1);
   }
-  done += copyStream(in, out, size - done);
+  done += lbaCopyStream(in, out, size - done);
   std::fclose(in);
   if (done < size)
     report("WARN: file got shorter while importing, %u of %u bytes written : %s\n", done, size,
