@@ -2,7 +2,8 @@
 // against cp copying the image (and against cp -r copying the extracted files,
 // which pays the same file creations), and the peak memory of each mode.
 // Usage: lba_bench [MiB [--build-only]]   (default 1024 MiB; the image lives in
-// /tmp and is removed at the end, unless --build-only asks to keep it unmeasured)
+// $KVO_BENCH_DIR, default /tmp, and is removed at the end, unless --build-only
+// asks to keep it unmeasured; $KVO_BENCH_ROUNDS sets the runs of each command)
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -117,22 +118,32 @@ void removeTree(const std::string& path) {
   if (std::system(command.c_str()) != 0) std::fprintf(stderr, "cannot remove %s\n", path.c_str());
 }
 
-// The fastest of `times` runs; "@" in an argument stands for a fresh output
-// folder per run (folders are removed only afterwards, so that no deletion
-// work of one run lands in the next).
-Run best(const std::vector<std::string>& args, const std::string& folder, int times) {
-  Run fastest = {1e9, 0, 0};
-  for (int i = 0; i < times; ++i) {
-    std::string out = folder + std::to_string(i);
-    mkdir(out.c_str(), 0755);
-    sync();  // no writeback of an earlier run lands in this one
-    std::vector<std::string> run = args;
-    for (std::string& a : run)
-      if (a.find('@') != std::string::npos) a.replace(a.find('@'), 1, out);
-    Run r = runChild(run);
-    if (r.seconds < fastest.seconds) fastest = r;
+// Arguments with "@" standing for a fresh output folder of this run.
+std::vector<std::string> withFolder(std::vector<std::string> args, const std::string& folder) {
+  mkdir(folder.c_str(), 0755);
+  for (std::string& a : args)
+    if (a.find('@') != std::string::npos) a.replace(a.find('@'), 1, folder);
+  return args;
+}
+
+// Runs each command `rounds` times, taking turns, and keeps the fastest run
+// of each: both sides then meet the same slow and fast moments of a shared
+// machine. Nothing is deleted until the end of the bench: this file system
+// keeps no journal, and there a new file skips over every inode deleted in
+// the last minute or more, so deleting thousands of files would slow down
+// whichever run comes next.
+std::vector<Run> fastestInTurns(const std::vector<std::vector<std::string>>& commands,
+                                const std::vector<std::string>& folders, int rounds) {
+  std::vector<Run> fastest(commands.size(), Run{1e9, 0, 0});
+  for (int round = 0; round < rounds; ++round) {
+    for (size_t c = 0; c < commands.size(); ++c) {
+      std::vector<std::string> run =
+          withFolder(commands[c], folders[c] + std::to_string(round));
+      sync();  // no writeback of an earlier run lands in this one
+      Run r = runChild(run);
+      if (r.seconds < fastest[c].seconds) fastest[c] = r;
+    }
   }
-  for (int i = 0; i < times; ++i) removeTree(folder + std::to_string(i));
   return fastest;
 }
 
@@ -140,8 +151,10 @@ Run best(const std::vector<std::string>& args, const std::string& folder, int ti
 
 int main(int argc, char** argv) {
   uint64_t mib = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1024;
-  char templ[] = "/tmp/kvolba-bench-XXXXXX";
-  if (!mkdtemp(templ)) return 1;
+  // KVO_BENCH_DIR chooses the file system (default /tmp).
+  const char* where = std::getenv("KVO_BENCH_DIR");
+  std::string templ = std::string(where && *where ? where : "/tmp") + "/kvolba-bench-XXXXXX";
+  if (!mkdtemp(&templ[0])) return 1;
   std::string dir = templ;
   std::string image = dir + "/disc.iso";
   gErrPath = dir + "/stderr.txt";
@@ -160,14 +173,23 @@ int main(int argc, char** argv) {
 
   // Everything runs in the image's folder, with short relative paths.
   if (chdir(dir.c_str()) != 0) return 1;
-  Run cp = best({"cp", "disc.iso", "@/disc.iso"}, "copy", 3);
   std::string all = "0-" + std::to_string(files - 1);
-  Run extract = best({kvolba, "-e", "disc.iso", all, "@/"}, "all", 3);
-  // One more extraction: cp copies its files (the same files made by a
+  // KVO_BENCH_ROUNDS: how many times each command runs (default 3); every
+  // output stays until the end, so the folder needs about 3 GiB per round.
+  const char* roundsText = std::getenv("KVO_BENCH_ROUNDS");
+  const int rounds = roundsText && std::atoi(roundsText) > 0 ? std::atoi(roundsText) : 3;
+  // One extraction first: cp -r copies its files (the same files made by a
   // standard tool), and the import reads them back.
   mkdir("out", 0755);
   runChild({kvolba, "-e", "disc.iso", all, "out/"});
-  Run cpFiles = best({"cp", "-r", "out", "@/files"}, "copyfiles", 3);
+  const std::vector<Run> runs =
+      fastestInTurns({{"cp", "disc.iso", "@/disc.iso"},
+                      {kvolba, "-e", "disc.iso", all, "@/"},
+                      {"cp", "-r", "out", "@/files"}},
+                     {"copy", "all", "copyfiles"}, rounds);
+  const Run& cp = runs[0];
+  const Run& extract = runs[1];
+  const Run& cpFiles = runs[2];
   sync();
   Run list = runChild({kvolba, "-p", "disc.iso", "list.txt"});
   Run import = runChild({kvolba, "-i", "disc.iso", "out"});
