@@ -33,7 +33,7 @@ struct StreamWriter {
 
 // The encoder's state, kept in locals of the loop so that byte stores to the
 // output cannot force it back to memory.
-template <bool kChecked>
+template <bool kChecked, uint32_t kWindow, uint32_t kLongest>
 struct Encoder {
   const uint8_t* in;
   uint32_t len;
@@ -137,7 +137,7 @@ struct Encoder {
   }
 
   void loop() {
-    const uint32_t longest = g.longest;
+    const uint32_t longest = kLongest;
     while (ip < len && !w.full()) {
       const uint32_t remaining = len - ip;
       if (kChecked && target != 0 && remaining >= 3 && w.pos < target && tryFill()) break;
@@ -152,7 +152,7 @@ struct Encoder {
         writeRun(m);
         continue;
       }
-      const CxMatch match = cxFindMatch(finder, ip, remaining < longest ? remaining : longest, m);
+      const CxMatch match = cxFindMatch<kWindow, kLongest>(finder, ip, remaining < longest ? remaining : longest, m);
       if (m == 0 && match.length == 0) {
         addRaw();
         continue;
@@ -169,10 +169,10 @@ struct Encoder {
 
 // Runs the encoder and writes the end token; returns its input cursor and the
 // stream size.
-template <bool kChecked>
+template <bool kChecked, uint32_t kWindow, uint32_t kLongest>
 uint64_t encodeStream(const uint8_t* in, uint32_t inLen, uint8_t* out, uint32_t outCap,
                       const CxGeometry& g, uint32_t target, CxMatchFinder* finder, uint32_t* ip) {
-  Encoder<kChecked> e{in, inLen, g, StreamWriter<kChecked>{out, outCap, 0}, target, 0, 0, finder};
+  Encoder<kChecked, kWindow, kLongest> e{in, inLen, g, StreamWriter<kChecked>{out, outCap, 0}, target, 0, 0, finder};
   e.loop();
   e.flushRaw();
   e.w.put(0);
@@ -191,10 +191,15 @@ uint32_t cxEncode(const uint8_t* in, uint32_t inLen, uint8_t* out, uint32_t outC
   // and the end token. With room for it (and no target) nothing is checked.
   const uint64_t largest = 0ull + inLen + (inLen + kCxMaxRaw - 1) / kCxMaxRaw + 1;
   uint32_t ip = 0;
-  const uint64_t written =
-      target == 0 && outCap >= largest
-          ? encodeStream<false>(in, inLen, out, outCap, g, target, &finder, &ip)
-          : encodeStream<true>(in, inLen, out, outCap, g, target, &finder, &ip);
+  const bool unchecked = target == 0 && outCap >= largest;
+  uint64_t written;
+  if (type == 1) {
+    written = unchecked ? encodeStream<false, 2048, 18>(in, inLen, out, outCap, g, target, &finder, &ip)
+                        : encodeStream<true, 2048, 18>(in, inLen, out, outCap, g, target, &finder, &ip);
+  } else {
+    written = unchecked ? encodeStream<false, 4096, 10>(in, inLen, out, outCap, g, target, &finder, &ip)
+                        : encodeStream<true, 4096, 10>(in, inLen, out, outCap, g, target, &finder, &ip);
+  }
   cxMatchFinderFree(&finder);
   if (written > outCap)
     report("ERROR: output data out of buffer range : needed %llu - got %u\n",

@@ -55,7 +55,11 @@ constexpr uint32_t kHashSize = 1u << kHashBits;
 // search may reach still has its links.
 constexpr uint32_t kRing = 8192;
 constexpr uint32_t kRingMask = kRing - 1;
+// An empty head. Every search position is at least kCxHistory, at least the
+// largest window, so an empty head lies beyond the window like an old one and
+// the walks need no test of their own for it.
 constexpr uint32_t kNone = 0xFFFFFFFFu;
+static_assert(kCxHistory >= 4096, "an empty head must look older than the window");
 
 // The 4 bytes at p as a little-endian number, and the first 3 of them.
 inline uint32_t load32(const uint8_t* p) {
@@ -128,22 +132,25 @@ inline uint32_t runStartFrom(const uint8_t* base, uint32_t x, uint32_t lowest) {
 // When the walk covers the whole near region it goes on into the far region
 // and clears *farHas4 if no candidate there matches 4 bytes: the far region
 // can then not beat a near match. `run` is the length of the cursor's run of
-// equal bytes, at most maxLen (below 4 when its first 4 bytes differ).
+// equal bytes, at most maxLen (below 4 when its first 4 bytes differ). The
+// walk starts at `from`, the 4-byte chain's head or any entry of that chain
+// with no 4-byte match nearer than it.
+template <uint32_t kWindow, uint32_t kLongest>
 CX_INLINE CxMatch nearLongest(const CxMatchFinder* mf, uint32_t cur, uint32_t maxLen, uint32_t run,
-                           bool* farHas4) {
+                              uint32_t from, bool* farHas4) {
   const uint8_t* const base = mf->base;
   const uint8_t* const q = base + cur;
   const uint32_t key = load32(q);
   const bool skipRuns = run >= 4 && run < maxLen;
-  const uint32_t window = mf->geometry.window;
-  const uint32_t nearMax = window - mf->geometry.longest;
+  const uint32_t window = kWindow;
+  const uint32_t nearMax = kWindow - kLongest;
   CxMatch best;
   *farHas4 = true;  // unless the walk shows otherwise
-  uint32_t x = mf->head4[hashOf(key)];
-  while (x != kNone) {
+  uint32_t x = from;
+  for (;;) {
     const uint32_t dist = cur - x;
     if (dist > nearMax) {
-      for (; x != kNone && cur - x <= window; x = mf->prev4[x & kRingMask])
+      for (; cur - x <= window; x = mf->prev4[x & kRingMask])
         if (load32(base + x) == key) return best;
       break;
     }
@@ -178,12 +185,13 @@ CX_INLINE CxMatch nearLongest(const CxMatchFinder* mf, uint32_t cur, uint32_t ma
 // candidate there matches 3 bytes.
 constexpr uint32_t kFarOnly = 0xFFFFFFFFu;
 
+template <uint32_t kWindow, uint32_t kLongest>
 CX_INLINE uint32_t nearFirst3(const CxMatchFinder* mf, uint32_t cur) {
   const uint8_t* const base = mf->base;
   const uint32_t key = load24(base + cur);
-  const uint32_t window = mf->geometry.window;
-  const uint32_t nearMax = window - mf->geometry.longest;
-  for (uint32_t x = mf->head3[hashOf(key)]; x != kNone; x = mf->prev3[x & kRingMask]) {
+  const uint32_t window = kWindow;
+  const uint32_t nearMax = kWindow - kLongest;
+  for (uint32_t x = mf->head3[hashOf(key)];; x = mf->prev3[x & kRingMask]) {
     const uint32_t dist = cur - x;
     if (dist > window) break;
     if (load24(base + x) != key) continue;
@@ -196,20 +204,26 @@ CX_INLINE uint32_t nearFirst3(const CxMatchFinder* mf, uint32_t cur) {
 CxMatch farRegion(const CxMatchFinder* mf, uint32_t cur, uint32_t maxLen);
 
 // The back-reference for position cur (all positions before it inserted).
+template <uint32_t kWindow, uint32_t kLongest>
 CX_INLINE CxMatch search(const CxMatchFinder* mf, uint32_t cur, uint32_t maxLen, uint32_t run) {
-  const CxGeometry& g = mf->geometry;
   // The nearest 3-byte match first: without one there is no longer one either.
-  const uint32_t near3 = nearFirst3(mf, cur);
+  const uint32_t near3 = nearFirst3<kWindow, kLongest>(mf, cur);
   if (near3 == 0) return CxMatch{};
   if (near3 == kFarOnly) return farRegion(mf, cur, maxLen);
   CxMatch best{3, near3};
   // A far candidate must be longer than the near match: at least 4 bytes.
   bool farHas4 = false;
   if (maxLen >= 4) {
-    const CxMatch longer = nearLongest(mf, cur, maxLen, run, &farHas4);
+    // When the nearest 3-byte match goes on for a fourth byte it is the
+    // nearest 4-byte match as well, and the 4-byte chain is walked from there
+    // without waiting for its head.
+    const uint32_t key = load32(mf->base + cur);
+    const uint32_t x3 = cur - near3;
+    const uint32_t from = load32(mf->base + x3) == key ? x3 : mf->head4[hashOf(key)];
+    const CxMatch longer = nearLongest<kWindow, kLongest>(mf, cur, maxLen, run, from, &farHas4);
     if (longer.length != 0) best = longer;
   }
-  if (farHas4 && best.length < maxLen && best.length < g.longest - 1) {
+  if (farHas4 && best.length < maxLen && best.length < kLongest - 1) {
     const CxMatch far = farRegion(mf, cur, maxLen);
     if (far.length > best.length) best = far;
   }
@@ -240,13 +254,15 @@ void cxSkipRun(CxMatchFinder* mf, uint32_t ip, uint32_t length);
 // bytes long, with the scan's order and tie-breaks. `run` is the number of
 // bytes equal to the one at `ip` from there on when its first 4 are equal
 // (any value from 4 up; the search needs at most maxLen of them), else 0.
+template <uint32_t kWindow, uint32_t kLongest>
 CX_INLINE CxMatch cxFindMatch(CxMatchFinder* mf, uint32_t ip, uint32_t maxLen, uint32_t run) {
   const uint32_t cur = ip + kCxHistory;
   cxmf::insertUpTo(mf, cur);
   // The heads the table lookups will want soon, if this byte ends up raw:
   // fetched now, they arrive while this search runs.
   if (cur + 4 < mf->end) cxmf::prefetchHeads(mf, cur + 1);
-  const CxMatch match = cxmf::search(mf, cur, maxLen, run < maxLen ? run : maxLen);
+  const CxMatch match =
+      cxmf::search<kWindow, kLongest>(mf, cur, maxLen, run < maxLen ? run : maxLen);
   if (match.length != 0 && cur + match.length + 3 < mf->end)
     cxmf::prefetchHeads(mf, cur + match.length);
   return match;
