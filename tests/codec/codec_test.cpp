@@ -174,6 +174,23 @@ TEST(Compressor, FarRegionLimitNearTheEnd) {
             data);
 }
 
+// A caller's buffer too small for the stream: the bytes that fit are those of
+// the full stream, the rest is only counted, and both messages tell.
+TEST(Compressor, OutputBufferTooSmall) {
+  const Bytes data = distinctBytes(126);
+  const Bytes full = encodeFast(data, 1);
+  Bytes in = withHistory(data);
+  Bytes out(60, 0xEE);
+  testing::internal::CaptureStderr();
+  const uint32_t n = cxEncode(in.data() + kCxHistory, 126, out.data(), 50, 1, 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "ERROR: output data out of buffer range : needed 127 - got 50\n"
+            "WARN: not all data compressed\n");
+  EXPECT_EQ(n, 127u);
+  EXPECT_EQ(Bytes(out.begin(), out.begin() + 50), Bytes(full.begin(), full.begin() + 50));
+  EXPECT_EQ(Bytes(out.begin() + 50, out.end()), Bytes(10, 0xEE));
+}
+
 TEST(Compressor, RejectsUnknownTypeAndHugeBuffers) {
   uint8_t byte = 0;
   EXPECT_EXIT(cxEncode(&byte, 0, &byte, 1, 0, 0), testing::ExitedWithCode(1),
