@@ -61,7 +61,7 @@ constexpr uint32_t kRingMask = kRing - 1;
 constexpr uint32_t kNone = 0xFFFFFFFFu;
 static_assert(kCxHistory >= 4096, "an empty head must look older than the window");
 
-// The 4 bytes at p as a little-endian number, and the first 3 of them.
+// The 4 bytes at p as a little-endian number, and 3 bytes the same way.
 inline uint32_t load32(const uint8_t* p) {
   uint32_t v;
   std::memcpy(&v, p, 4);
@@ -70,7 +70,8 @@ inline uint32_t load32(const uint8_t* p) {
 #endif
   return v;
 }
-inline uint32_t load24(const uint8_t* p) { return load32(p) & 0xFFFFFF; }
+// Reads exactly 3 bytes: the cursor's may be the last 3 of the data.
+inline uint32_t load24(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16); }
 inline uint64_t load64(const uint8_t* p) {
   uint64_t v;
   std::memcpy(&v, p, 8);

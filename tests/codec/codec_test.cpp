@@ -5,6 +5,11 @@
 #include "codec/codec.h"
 #include "tests/codec/codec_testutil.h"
 
+#if defined(__unix__) || defined(__APPLE__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 // Decodes and returns the output; *err receives what went to standard error.
@@ -189,6 +194,36 @@ TEST(Compressor, OutputBufferTooSmall) {
   EXPECT_EQ(n, 127u);
   EXPECT_EQ(Bytes(out.begin(), out.begin() + 50), Bytes(full.begin(), full.begin() + 50));
   EXPECT_EQ(Bytes(out.begin() + 50, out.end()), Bytes(10, 0xEE));
+}
+
+// Input mapped from a file may end where readable memory ends: the input here
+// ends right before a page that cannot be read, and every position up to the
+// last is searched (random bytes leave them raw).
+TEST(Compressor, ReadsNothingPastTheInput) {
+#if defined(__unix__) || defined(__APPLE__)
+  const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  std::mt19937 rng(12);
+  for (size_t size : {1, 2, 3, 4, 5, 7, 100, 5000}) {
+    const size_t dataPages = (kCxHistory + size + page - 1) / page;
+    uint8_t* block = static_cast<uint8_t*>(mmap(nullptr, (dataPages + 1) * page, PROT_READ | PROT_WRITE,
+                                                MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(block, MAP_FAILED);
+    ASSERT_EQ(mprotect(block + dataPages * page, page, PROT_NONE), 0);
+    uint8_t* in = block + dataPages * page - size;
+    const Bytes data = randomBytes(rng, size);
+    std::copy(data.begin(), data.end(), in);
+    for (int type = 1; type <= 2; ++type) {
+      Bytes out(2 * size + 16);
+      const uint32_t n = cxEncode(in, static_cast<uint32_t>(size), out.data(),
+                                  static_cast<uint32_t>(out.size()), type, 0);
+      out.resize(n);
+      EXPECT_EQ(out, encodePlain(data, type)) << size << " bytes, type " << type;
+    }
+    munmap(block, (dataPages + 1) * page);
+  }
+#else
+  GTEST_SKIP() << "needs POSIX memory protection";
+#endif
 }
 
 TEST(Compressor, RejectsUnknownTypeAndHugeBuffers) {
