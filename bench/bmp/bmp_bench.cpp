@@ -3,48 +3,31 @@
 // cp copying the same file, with the peak memory of each run. Loading works
 // in the one file buffer, so the peak should stay near one or two copies of
 // the picture. Each time is the best of three runs.
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "bench/common/childrun.h"
+
 namespace {
-using Clock = std::chrono::steady_clock;
 
-struct Run {
-  double seconds = 0;
-  long peakKiB = 0;
-};
-
-Run runOnce(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  const Clock::time_point start = Clock::now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  struct rusage usage {};
-  wait4(pid, &status, 0, &usage);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+// One run of a program that must succeed.
+ChildRun runOnce(const std::vector<std::string>& args) {
+  const ChildRun run = runChild(args);
+  if (run.status != 0) {
     std::fprintf(stderr, "bench: %s failed\n", args[0].c_str());
     std::exit(1);
   }
-  return {std::chrono::duration<double>(Clock::now() - start).count(), usage.ru_maxrss};
+  return run;
 }
 
-Run bestOf3(const std::vector<std::string>& args) {
-  Run best = runOnce(args);
+ChildRun bestOf3(const std::vector<std::string>& args) {
+  ChildRun best = runOnce(args);
   for (int i = 1; i < 3; ++i) {
-    Run run = runOnce(args);
+    ChildRun run = runOnce(args);
     if (run.seconds < best.seconds) best = run;
   }
   return best;
@@ -68,7 +51,7 @@ int main() {
 
   const std::string tool = std::string(KVO_BIN_DIR) + "/kvogwh";
   runOnce({tool, "-e", gwh, bmp});  // so that the BMP exists for the baseline
-  const Run copy = bestOf3({"cp", bmp, "copy.bmp"});
+  const ChildRun copy = bestOf3({"cp", bmp, "copy.bmp"});
   std::printf("picture %ux%u, %zu bytes; cp of the BMP: %.3f s\n", side, side, file.size(),
               copy.seconds);
   const struct {
@@ -78,7 +61,7 @@ int main() {
               {"-c create", {tool, "-c", bmp, out}},
               {"-i import", {tool, "-i", gwh, bmp, out}}};
   for (const auto& r : runs) {
-    Run run = bestOf3(r.args);
+    ChildRun run = bestOf3(r.args);
     std::printf("kvogwh %s: %.3f s (%.1fx cp), peak %ld KiB (%.2fx the picture)\n", r.what,
                 run.seconds, run.seconds / copy.seconds, run.peakKiB,
                 run.peakKiB * 1024.0 / file.size());

@@ -5,9 +5,7 @@
 //  - peak memory of kvocx compressing 64 MiB.
 // Each time is the best of three runs of the whole process; every ratio comes
 // from this run.
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,46 +16,13 @@
 #include <vector>
 
 #include "bench/codec/corpus.h"
+#include "bench/common/childrun.h"
 #include "tests/codec/plain_scan.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 using Clock = std::chrono::steady_clock;
-
-struct ChildRun {
-  double seconds = 0;  // wall time
-  double cpu = 0;      // user + system time
-  long peakKiB = 0;
-  int status = -1;
-};
-
-// Runs a program as a child process, standard output optionally sent to a file.
-ChildRun runChild(const std::vector<std::string>& args, const std::string& stdoutPath = "") {
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  const Clock::time_point start = Clock::now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (!stdoutPath.empty()) {
-      const int fd = open(stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      if (fd < 0 || dup2(fd, 1) < 0) _exit(127);
-    }
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  ChildRun run;
-  int status = 0;
-  struct rusage usage {};
-  wait4(pid, &status, 0, &usage);
-  run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  run.cpu = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-  run.peakKiB = usage.ru_maxrss;
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-  return run;
-}
 
 // Best wall time and best processor time of three runs; the output file is
 // removed before each run so that every run creates it afresh.

@@ -20,41 +20,19 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/childrun.h"
+
 namespace {
 
 const uint32_t kSector = 2048;
 const uint32_t kTableAt = 0x8c000;
 const uint32_t kFirstSector = 344;
 
-struct Run {
-  double seconds;
-  long peakKiB;
-  int status;
-};
-
 std::string gErrPath = "/dev/null";
 
-// Runs a program with stdout sent to /dev/null and stderr to gErrPath; its
-// time and peak memory.
-Run runChild(const std::vector<std::string>& args) {
-  auto start = std::chrono::steady_clock::now();
-  pid_t pid = fork();
-  if (pid == 0) {
-    int null = open("/dev/null", O_WRONLY);
-    int err = open(gErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(null, 1);
-    dup2(err, 2);
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  struct rusage usage;
-  wait4(pid, &status, 0, &usage);
-  std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-  return {took.count(), usage.ru_maxrss, WIFEXITED(status) ? WEXITSTATUS(status) : 128};
+// Runs a program with stdout sent to /dev/null and stderr to gErrPath.
+ChildRun runQuiet(const std::vector<std::string>& args) {
+  return runChild(args, "/dev/null", gErrPath);
 }
 
 void put32(uint8_t* p, uint32_t v) {
@@ -132,15 +110,17 @@ std::vector<std::string> withFolder(std::vector<std::string> args, const std::st
 // keeps no journal, and there a new file skips over every inode deleted in
 // the last minute or more, so deleting thousands of files would slow down
 // whichever run comes next.
-std::vector<Run> fastestInTurns(const std::vector<std::vector<std::string>>& commands,
+std::vector<ChildRun> fastestInTurns(const std::vector<std::vector<std::string>>& commands,
                                 const std::vector<std::string>& folders, int rounds) {
-  std::vector<Run> fastest(commands.size(), Run{1e9, 0, 0});
+  ChildRun slowest;
+  slowest.seconds = 1e9;
+  std::vector<ChildRun> fastest(commands.size(), slowest);
   for (int round = 0; round < rounds; ++round) {
     for (size_t c = 0; c < commands.size(); ++c) {
       std::vector<std::string> run =
           withFolder(commands[c], folders[c] + std::to_string(round));
       sync();  // no writeback of an earlier run lands in this one
-      Run r = runChild(run);
+      ChildRun r = runQuiet(run);
       if (r.seconds < fastest[c].seconds) fastest[c] = r;
     }
   }
@@ -169,7 +149,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   // Warm the page cache so both sides read the image from memory.
-  runChild({"cat", image, image});
+  runQuiet({"cat", image, image});
 
   // Everything runs in the image's folder, with short relative paths.
   if (chdir(dir.c_str()) != 0) return 1;
@@ -181,18 +161,18 @@ int main(int argc, char** argv) {
   // One extraction first: cp -r copies its files (the same files made by a
   // standard tool), and the import reads them back.
   mkdir("out", 0755);
-  runChild({kvolba, "-e", "disc.iso", all, "out/"});
-  const std::vector<Run> runs =
+  runQuiet({kvolba, "-e", "disc.iso", all, "out/"});
+  const std::vector<ChildRun> runs =
       fastestInTurns({{"cp", "disc.iso", "@/disc.iso"},
                       {kvolba, "-e", "disc.iso", all, "@/"},
                       {"cp", "-r", "out", "@/files"}},
                      {"copy", "all", "copyfiles"}, rounds);
-  const Run& cp = runs[0];
-  const Run& extract = runs[1];
-  const Run& cpFiles = runs[2];
+  const ChildRun& cp = runs[0];
+  const ChildRun& extract = runs[1];
+  const ChildRun& cpFiles = runs[2];
   sync();
-  Run list = runChild({kvolba, "-p", "disc.iso", "list.txt"});
-  Run import = runChild({kvolba, "-i", "disc.iso", "out"});
+  ChildRun list = runQuiet({kvolba, "-p", "disc.iso", "list.txt"});
+  ChildRun import = runQuiet({kvolba, "-i", "disc.iso", "out"});
   std::string lastErr;
   if (FILE* err = std::fopen(gErrPath.c_str(), "r")) {
     char line[512];
