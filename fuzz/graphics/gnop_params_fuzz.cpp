@@ -9,16 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/graphics/touch.h"
 #include "graphics/gnop.h"
 
 namespace {
-volatile uint32_t gSink;
-
-void touch(const uint8_t* p, uint64_t length) {
-  uint32_t sum = 0;
-  for (uint64_t i = 0; i < length; ++i) sum += p[i];
-  gSink = sum;
-}
 
 // A value list as a user would type it: decimal or "0x" hex numbers with
 // any one separator between them (the checked parser ends the process on
@@ -58,12 +52,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (gnopCheck(bitmap.data(), static_cast<uint32_t>(bitmap.size()), palette.data(),
                 static_cast<uint32_t>(palette.size()), params, "fuzz", gnop)) {
     if (gnop->bitmap + gnop->bitmapSize > bitmap.data() + bitmap.size()) std::abort();
-    touch(gnop->bitmap, gnop->bitmapSize);
+    fuzzTouch(gnop->bitmap, gnop->bitmapSize);
     if (gnop->paletteBase + gnop->paletteBytes > palette.data() + palette.size()) std::abort();
     for (int i = 0; i < 4; ++i) {
       gnopSelectPalette(gnop, in.ConsumeIntegralInRange<uint32_t>(0, 300));
       gnopSelectSubPalette(gnop, in.ConsumeIntegralInRange<uint32_t>(0, 20));
-      touch(gnop->palette, 4 * gnop->colourCount);
+      fuzzTouch(gnop->palette, 4 * gnop->colourCount);
     }
   }
   delete gnop;

@@ -6,19 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fuzz/graphics/touch.h"
 #include "graphics/map1.h"
 #include "graphics/mapmodes.h"
 
-namespace {
-volatile uint32_t gSink;
-
-// Reads every byte of a range, so that the sanitizer sees any overrun.
-void touch(const uint8_t* p, uint64_t length) {
-  uint32_t sum = 0;
-  for (uint64_t i = 0; i < length; ++i) sum += p[i];
-  gSink = sum;
-}
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 1 << 20) return 0;
@@ -40,12 +31,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (uint32_t j = 0; j < s.entries.size(); ++j) {
       const MapEntry& e = s.entries[j];
       if (static_cast<uint64_t>(e.offset) + e.length > s.offset + 16ull + s.dataSize) std::abort();
-      touch(copy + e.offset, e.length);
+      fuzzTouch(copy + e.offset, e.length);
       for (uint32_t k = 0; k < e.bitmapCount && k < 64; ++k) {
         MapIndex at{y, j, k, mapDefaultPalette(e, k)};
         if (mapBitmapReadable(&map, e, at))
-          touch(copy + mapBitmapPixels(e, k), uint64_t(e.bitmapWidth) * e.bitmapHeight);
-        if (mapPaletteReadable(&map, e, at)) touch(copy + mapPaletteEntries(e, at.palette), 1024);
+          fuzzTouch(copy + mapBitmapPixels(e, k), uint64_t(e.bitmapWidth) * e.bitmapHeight);
+        if (mapPaletteReadable(&map, e, at)) fuzzTouch(copy + mapPaletteEntries(e, at.palette), 1024);
       }
     }
   }
