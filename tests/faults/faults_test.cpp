@@ -68,6 +68,12 @@ struct Scene {
   void link(const std::string& target, const std::string& name) const {
     ASSERT_EQ(symlink(target.c_str(), path(name).c_str()), 0);
   }
+  // The inputs no tool can read: "dangling" (a link to the missing file
+  // "gone") and the folder "dir".
+  void unreadables() const {
+    link("gone", "dangling");
+    folder("dir");
+  }
   // A file of `size` bytes that takes no room on disc.
   void sparse(const std::string& name, off_t size) const {
     write(name, {});
@@ -161,8 +167,7 @@ TEST(FaultKvocx, FailedDecompressionKeepsTheOldFile) {
 TEST(FaultKvocx, MissingInputsAndFolders) {
   Scene s;
   s.write("in", noise(126));
-  s.link("gone", "dangling");
-  s.folder("dir");
+  s.unreadables();
   for (const char* mode : {"-c", "-d"}) {
     expectFails(s.run("kvocx", {mode, "missing", "out"}),
                 "ERROR: file not exist or read error occurred : missing\n");
@@ -222,8 +227,7 @@ TEST(FaultKvocxd, LogOnFullDisk) {
 
 TEST(FaultKvocxd, MissingInputsAndFolders) {
   Scene s;
-  s.link("gone", "dangling");
-  s.folder("dir");
+  s.unreadables();
   for (const char* input : {"missing", "dangling"}) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{input, "out"}, {"-l", input, "out", "log"}}) {
@@ -335,8 +339,7 @@ TEST(FaultKvolba, MissingInputsAndFolders) {
   Scene s;
   const Bytes image = faultDisc().image;
   s.write("disc.iso", image);
-  s.link("gone", "dangling");
-  s.folder("dir");
+  s.unreadables();
   s.folder("in");
   s.write("in/0003.bin", noise(4096, 7));
   for (const char* bad : {"missing.iso", "dangling"})
@@ -479,8 +482,7 @@ TEST(FaultKvobts, MissingInputsAndFolders) {
   Scene s;
   const Bytes battle = bigBattle();
   s.write("a.bt", battle);
-  s.link("gone", "dangling");
-  s.folder("dir");
+  s.unreadables();
   for (const char* bad : {"missing", "dangling", "dir"}) {
     expectFails(s.run("kvobts", {"-p", bad}),
                 "ERROR: cant get size of file : " + std::string(bad) + "\n");
@@ -548,8 +550,7 @@ TEST(FaultKvobtsc, FullDiskAndFileSizeLimit) {
 
 TEST(FaultKvobtsc, MissingInputsAndFolders) {
   Scene s;
-  s.link("gone", "dangling");
-  s.folder("dir");
+  s.unreadables();
   for (const char* bad : {"missing", "dangling", "dir"})
     expectFails(s.run("kvobtsc", {"-i", bad, "0", "0"}),
                 "ERROR: cant get size of file : " + std::string(bad) + "\n");
@@ -659,8 +660,7 @@ TEST(FaultKvomap, MissingInputsAndFolders) {
   Scene s;
   const Bytes map = makeMap();
   s.write("a.map", map);
-  s.link("gone", "dangling");
-  s.folder("dir");
+  s.unreadables();
   for (const char* bad : {"missing", "dangling"}) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"-p", bad}, {"-e0", bad, "o.bmp"}, {"-i", bad, "pre"}})
@@ -742,8 +742,7 @@ TEST(FaultKvognop, FullDiskAndFileSizeLimit) {
 
 TEST(FaultKvognop, MissingInputsAndFolders) {
   GnopScene s;
-  s.link("gone", "dangling");
-  s.folder("dir");
+  s.unreadables();
   ASSERT_EQ(s.run("kvognop", {"-e", "bm", "pal", "a.bmp"}).status, 0);
   for (const char* bad : {"missing", "dangling"}) {
     const std::string name(bad);
@@ -837,8 +836,7 @@ TEST(FaultKvogwh, MissingInputsAndFolders) {
   const Bytes gwh = makeGwh();
   s.write("a.gwh", gwh);
   ASSERT_EQ(s.run("kvogwh", {"-e", "a.gwh", "a.bmp"}).status, 0);
-  s.link("gone", "dangling");
-  s.folder("dir");
+  s.unreadables();
   for (const char* bad : {"missing", "dangling"}) {
     const std::string name(bad);
     for (const std::vector<std::string>& args :
@@ -947,8 +945,7 @@ TEST(FaultFontTools, FullDiskAndFileSizeLimit) {
 
 TEST(FaultFontTools, MissingInputsAndFolders) {
   Scene s;
-  s.link("gone", "dangling");
-  s.folder("dir");
+  s.unreadables();
   expectFails(s.run("fontextract", {"missing"}), "", "Erro ao abrir arquivo\n");
   expectFails(s.run("fontextract", {"dangling"}), "", "Erro ao abrir arquivo\n");
   expectFails(s.run("fontextract", {"dir"}), "", "Erro ao ler arquivo\n");
