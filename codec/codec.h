@@ -21,6 +21,8 @@ struct CxGeometry {
   uint32_t countMask;
   uint32_t distHighMask;
 };
+constexpr CxGeometry kCxType1{18, 2048, 3, 0x0F, 0x07};
+constexpr CxGeometry kCxType2{10, 4096, 4, 0x07, 0x0F};
 // Type 1 or 2; any other type prints "unknown compression type" and exits.
 CxGeometry cxGeometry(int type);
 

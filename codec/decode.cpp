@@ -12,8 +12,8 @@
 #include "platform/replace.h"
 
 CxGeometry cxGeometry(int type) {
-  if (type == 1) return CxGeometry{18, 2048, 3, 0x0F, 0x07};
-  if (type == 2) return CxGeometry{10, 4096, 4, 0x07, 0x0F};
+  if (type == 1) return kCxType1;
+  if (type == 2) return kCxType2;
   fatal("ERROR: unknown compression type %d\n", type);
 }
 

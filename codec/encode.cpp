@@ -152,7 +152,8 @@ struct Encoder {
         writeRun(m);
         continue;
       }
-      const CxMatch match = cxFindMatch<kWindow, kLongest>(finder, ip, remaining < longest ? remaining : longest, m);
+      const CxMatch match =
+          cxFindMatch<kWindow, kLongest>(finder, ip, remaining < longest ? remaining : longest, m);
       if (m == 0 && match.length == 0) {
         addRaw();
         continue;
@@ -172,12 +173,24 @@ struct Encoder {
 template <bool kChecked, uint32_t kWindow, uint32_t kLongest>
 uint64_t encodeStream(const uint8_t* in, uint32_t inLen, uint8_t* out, uint32_t outCap,
                       const CxGeometry& g, uint32_t target, CxMatchFinder* finder, uint32_t* ip) {
-  Encoder<kChecked, kWindow, kLongest> e{in, inLen, g, StreamWriter<kChecked>{out, outCap, 0}, target, 0, 0, finder};
+  const StreamWriter<kChecked> w{out, outCap, 0};
+  Encoder<kChecked, kWindow, kLongest> e{in, inLen, g, w, target, 0, 0, finder};
   e.loop();
   e.flushRaw();
   e.w.put(0);
   *ip = e.ip;
   return e.w.pos;
+}
+
+// encodeStream for one compressed type, its window and longest length made
+// constants of the search.
+template <uint32_t kWindow, uint32_t kLongest>
+uint64_t encodeType(bool checked, const uint8_t* in, uint32_t inLen, uint8_t* out, uint32_t outCap,
+                    const CxGeometry& g, uint32_t target, CxMatchFinder* finder, uint32_t* ip) {
+  return checked
+             ? encodeStream<true, kWindow, kLongest>(in, inLen, out, outCap, g, target, finder, ip)
+             : encodeStream<false, kWindow, kLongest>(in, inLen, out, outCap, g, target, finder,
+                                                      ip);
 }
 
 }  // namespace
@@ -191,15 +204,12 @@ uint32_t cxEncode(const uint8_t* in, uint32_t inLen, uint8_t* out, uint32_t outC
   // and the end token. With room for it (and no target) nothing is checked.
   const uint64_t largest = 0ull + inLen + (inLen + kCxMaxRaw - 1) / kCxMaxRaw + 1;
   uint32_t ip = 0;
-  const bool unchecked = target == 0 && outCap >= largest;
-  uint64_t written;
-  if (type == 1) {
-    written = unchecked ? encodeStream<false, 2048, 18>(in, inLen, out, outCap, g, target, &finder, &ip)
-                        : encodeStream<true, 2048, 18>(in, inLen, out, outCap, g, target, &finder, &ip);
-  } else {
-    written = unchecked ? encodeStream<false, 4096, 10>(in, inLen, out, outCap, g, target, &finder, &ip)
-                        : encodeStream<true, 4096, 10>(in, inLen, out, outCap, g, target, &finder, &ip);
-  }
+  const bool checked = target != 0 || outCap < largest;
+  const uint64_t written = type == 1
+                               ? encodeType<kCxType1.window, kCxType1.longest>(
+                                     checked, in, inLen, out, outCap, g, target, &finder, &ip)
+                               : encodeType<kCxType2.window, kCxType2.longest>(
+                                     checked, in, inLen, out, outCap, g, target, &finder, &ip);
   cxMatchFinderFree(&finder);
   if (written > outCap)
     report("ERROR: output data out of buffer range : needed %llu - got %u\n",
