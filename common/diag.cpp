@@ -4,7 +4,18 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+void (*gBeforeMessage)() = nullptr;
+
+void beforeMessage() {
+  if (gBeforeMessage) gBeforeMessage();
+}
+}  // namespace
+
+void setBeforeMessage(void (*finishAhead)()) { gBeforeMessage = finishAhead; }
+
 void report(const char* fmt, ...) {
+  beforeMessage();
   va_list args;
   va_start(args, fmt);
   std::vfprintf(stderr, fmt, args);
@@ -12,6 +23,7 @@ void report(const char* fmt, ...) {
 }
 
 void fatal(const char* fmt, ...) {
+  beforeMessage();
   va_list args;
   va_start(args, fmt);
   std::vfprintf(stderr, fmt, args);
@@ -20,6 +32,7 @@ void fatal(const char* fmt, ...) {
 }
 
 void exitFailure() {
+  beforeMessage();
   std::fflush(stdout);
   std::exit(1);
 }

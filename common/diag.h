@@ -14,3 +14,9 @@
 void report(const char* fmt, ...) KVO_PRINTF(1, 2);
 // Ends the process with status 1 right away (after a message already printed).
 [[noreturn]] void exitFailure();
+
+// Work that runs ahead of the messages (a copy on another thread) registers
+// a function that finishes it; it is called before any message is printed or
+// the process ends, so the messages and the files keep the order of one piece
+// of work after the other. Null: none.
+void setBeforeMessage(void (*finishAhead)());

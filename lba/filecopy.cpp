@@ -7,7 +7,7 @@
 #include "common/diag.h"
 #include "common/stdioe.h"
 
-#if defined(__linux__) && !defined(KVO_LBA_PORTABLE_COPY)
+#if KVO_LBA_KERNEL_COPY
 #include <unistd.h>
 #endif
 
@@ -20,34 +20,10 @@ uint32_t copyPieces(FILE* in, uint64_t from, FILE* out, uint32_t length) {
   return lbaCopyStream(in, out, length);
 }
 
-#if defined(__linux__) && !defined(KVO_LBA_PORTABLE_COPY)
-// In-kernel copy; the input's file position is not moved. Returns the bytes
-// copied, and sets *fallBack when the system cannot copy these files this way.
-uint32_t copyInKernel(FILE* in, uint64_t from, FILE* out, uint32_t length, bool* fallBack) {
-  *fallBack = false;
-  if (std::fflush(out) != 0) {
-    report("ERROR: can't write to file : %s\n", std::strerror(errno));
-    exitFailure();
-  }
-  loff_t at = static_cast<loff_t>(from);
-  uint32_t done = 0;
-  while (done < length) {
-    ssize_t got = copy_file_range(fileno(in), &at, fileno(out), nullptr, length - done, 0);
-    if (got < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
-                    errno == EBADF)) {
-      *fallBack = true;
-      break;
-    }
-    if (got < 0) {
-      report("ERROR: can't write to file : %s\n", std::strerror(errno));
-      exitFailure();
-    }
-    if (got == 0) break;  // the image ends here
-    done += static_cast<uint32_t>(got);
-  }
-  return done;
+[[noreturn]] void writeFailed(int error) {
+  report("ERROR: can't write to file : %s\n", std::strerror(error));
+  exitFailure();
 }
-#endif
 
 }  // namespace
 
@@ -64,13 +40,47 @@ uint32_t lbaCopyStream(FILE* in, FILE* out, uint32_t length) {
   return done;
 }
 
-uint32_t lbaCopyRange(FILE* in, uint64_t from, FILE* out, uint32_t length) {
-#if defined(__linux__) && !defined(KVO_LBA_PORTABLE_COPY)
-  bool fallBack = false;
-  uint32_t done = copyInKernel(in, from, out, length, &fallBack);
-  if (!fallBack) return done;
+LbaKernelCopy lbaCopyInKernel(int inFd, uint64_t from, int outFd, uint32_t length) {
+  LbaKernelCopy copy;
+#if KVO_LBA_KERNEL_COPY
+  loff_t at = static_cast<loff_t>(from);
+  while (copy.done < length) {
+    ssize_t got = copy_file_range(inFd, &at, outFd, nullptr, length - copy.done, 0);
+    if (got < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
+                    errno == EBADF)) {
+      copy.fallBack = true;
+      break;
+    }
+    if (got < 0) {
+      copy.error = errno;
+      break;
+    }
+    if (got == 0) break;  // the image ends here
+    copy.done += static_cast<uint32_t>(got);
+  }
+#else
+  (void)inFd;
+  (void)from;
+  (void)outFd;
+  (void)length;
+  copy.fallBack = true;
+#endif
+  return copy;
+}
+
+uint32_t lbaFinishCopy(FILE* in, uint64_t from, FILE* out, uint32_t length,
+                       const LbaKernelCopy& copy) {
+  if (copy.error != 0) writeFailed(copy.error);
+  if (!copy.fallBack) return copy.done;
   fseekU(out, 0, SEEK_END);  // behind what the kernel already appended
-  return done + copyPieces(in, from + done, out, length - done);
+  return copy.done + copyPieces(in, from + copy.done, out, length - copy.done);
+}
+
+uint32_t lbaCopyRange(FILE* in, uint64_t from, FILE* out, uint32_t length) {
+#if KVO_LBA_KERNEL_COPY
+  if (std::fflush(out) != 0) writeFailed(errno);
+  return lbaFinishCopy(in, from, out, length,
+                       lbaCopyInKernel(fileno(in), from, fileno(out), length));
 #else
   return copyPieces(in, from, out, length);
 #endif

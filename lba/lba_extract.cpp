@@ -9,6 +9,7 @@
 #include "common/diag.h"
 #include "common/stdioe.h"
 #include "common/strutil.h"
+#include "lba/copyahead.h"
 #include "lba/filecopy.h"
 #include "lba/lba_names.h"
 #include "lba/readline.h"
@@ -29,6 +30,19 @@ const char* skipBlanks(const char* p) {
 bool isSkippedLine(const char* line) {
   return *line == '\0' || *line == '\r' || *line == '\n' || *line == ';' || *line == '/' ||
          *line == '#';
+}
+
+// Puts a copied file in place and tells when the image ended inside it.
+void finishOutput(const LbaImage* image, uint32_t fileIndex, FILE* out, uint32_t size,
+                  uint32_t done) {
+  if (!platReplaceCommit(out)) {
+    // The last buffered bytes could not be written: the file is incomplete.
+    report("ERROR: can't write to file : %s\n", std::strerror(errno));
+    exitFailure();
+  }
+  if (done < size)
+    report("WARN: image ends inside the file, copied %u of %u bytes : index %u : %s\n", done, size,
+           fileIndex, image->path);
 }
 
 }  // namespace
@@ -57,7 +71,8 @@ const char* nextIndexRange(const char* text, int32_t* low, int32_t* high) {
   return p;
 }
 
-void lbaExtractFile(LbaImage* image, uint32_t fileIndex, char* prefixBuffer, const char* lineName) {
+void lbaExtractFile(LbaImage* image, uint32_t fileIndex, char* prefixBuffer, const char* lineName,
+                    LbaCopyAhead* ahead) {
   FILE* in = lbaStream(image, "rb");
   char* name = strEnd(prefixBuffer);
   if (fileIndex >= image->fileCount) {
@@ -88,34 +103,33 @@ void lbaExtractFile(LbaImage* image, uint32_t fileIndex, char* prefixBuffer, con
     lbaFileName(name, fileIndex, f.compressed, buffer, got);
   }
 
-  static char outBuffer[kLbaStreamBuffer];
   // An existing file of that name is replaced only by a complete copy.
   FILE* out = platReplaceOpen(prefixBuffer, "wb");
   if (!out) fatal("ERROR: can't open file : %s : %s\n", prefixBuffer, std::strerror(errno));
-  std::setvbuf(out, outBuffer, _IOFBF, sizeof outBuffer);
-  // The first bytes were only read for the name; the copy starts over.
-  uint32_t done = lbaCopyRange(in, f.offset, out, size);
-  if (!platReplaceCommit(out)) {
-    // The last buffered bytes could not be written: the file is incomplete.
-    report("ERROR: can't write to file : %s\n", std::strerror(errno));
-    exitFailure();
-  }
-  if (done < size)
-    report("WARN: image ends inside the file, copied %u of %u bytes : index %u : %s\n", done, size,
-           fileIndex, image->path);
   *name = '\0';
+  // The first bytes were only read for the name; the copy starts over.
+  if (ahead) {
+    lbaCopyAheadAdd(ahead, out, f.offset, size, [image, fileIndex, out, size](uint32_t done) {
+      finishOutput(image, fileIndex, out, size, done);
+    });
+    return;
+  }
+  static char outBuffer[kLbaStreamBuffer];
+  std::setvbuf(out, outBuffer, _IOFBF, sizeof outBuffer);
+  finishOutput(image, fileIndex, out, size, lbaCopyRange(in, f.offset, out, size));
 }
 
 void lbaExtractList(const char* imagePath, const char* indexList, const char* prefix) {
   LbaImage* image = lbaOpen(imagePath);
   char* prefixBuffer = strdupp(prefix, kListNameRoom);
   if (indexList && std::strcmp(indexList, "--texts") != 0) {
-    lbaStream(image, "rb");
+    LbaCopyAhead* ahead = lbaCopyAheadStart(lbaStream(image, "rb"));
     int32_t low = 0;
     int32_t high = 0;
     for (const char* p = indexList; (p = nextIndexRange(p, &low, &high));)
       for (int64_t i = low; i <= high; ++i)
-        lbaExtractFile(image, static_cast<uint32_t>(i), prefixBuffer, nullptr);
+        lbaExtractFile(image, static_cast<uint32_t>(i), prefixBuffer, nullptr, ahead);
+    lbaCopyAheadStop(ahead);
     lbaCloseStream(image);
   }
   std::free(prefixBuffer);
@@ -126,7 +140,7 @@ void lbaExtractIndexFile(const char* imagePath, const char* indexFile, const cha
                          bool useLineAsName) {
   LbaImage* image = lbaOpen(imagePath);
   char* prefixBuffer = strdupp(prefix, kLineNameRoom);
-  lbaStream(image, "rb");
+  LbaCopyAhead* ahead = lbaCopyAheadStart(lbaStream(image, "rb"));
   FILE* list = fopenE(indexFile, "r");
   char* buffer = nullptr;
   uint32_t bufferSize = 0;
@@ -139,11 +153,12 @@ void lbaExtractIndexFile(const char* imagePath, const char* indexFile, const cha
         report("WARN: line %d doesnt start with index : %s : %s\n", lineNumber, indexFile, line);
     } else {
       lbaExtractFile(image, static_cast<uint32_t>(value), prefixBuffer,
-                     useLineAsName ? line : nullptr);
+                     useLineAsName ? line : nullptr, ahead);
     }
     ++lineNumber;
     if (std::feof(list)) break;
   }
+  lbaCopyAheadStop(ahead);
   std::free(buffer);
   fcloseE(list);
   lbaCloseStream(image);

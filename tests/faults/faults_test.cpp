@@ -335,6 +335,28 @@ TEST(FaultKvolba, FailedExtractionKeepsTheOldOutput) {
   expectKept(s, "0003", old);
 }
 
+// A write that fails in the middle of a long list: every file before it is
+// complete, and none after it is left, whole or in part.
+TEST(FaultKvolba, FailureHalfWayThroughAList) {
+  Scene s;
+  std::vector<Bytes> files;
+  for (uint8_t i = 0; i < 24; ++i) files.push_back(noise(i == 12 ? 65536 : 4096, i));
+  const Disc disc = makeDisc(files);
+  s.write("disc.iso", disc.image);
+  expectFails(s.limited(kFileLimit, "kvolba", {"-e", "disc.iso", "0-14,16-24"}),
+              "ERROR: can't write to file" + kTooLarge);
+  char name[8];
+  for (int i = 0; i <= 24; ++i) {
+    std::snprintf(name, sizeof name, "%04d", i);
+    if (i < 12) {
+      EXPECT_EQ(s.read(name), files[i]) << name;
+    } else {
+      EXPECT_FALSE(fileExists(s.path(name))) << name;
+    }
+  }
+  EXPECT_EQ(s.leftovers(), std::vector<std::string>{});
+}
+
 TEST(FaultKvolba, MissingInputsAndFolders) {
   Scene s;
   const Bytes image = faultDisc().image;

@@ -143,3 +143,38 @@ TEST(LbaExtract, DamagedImagesCopyOnlyWhatIsThere) {
   EXPECT_EQ(listed.status, 0);
   EXPECT_EQ(linesOf(listed.out)[18], "#  0018.cx       0x0000B6000  0xFFFFFFF8");
 }
+
+// Many files of mixed sizes, copied while the next ones are prepared: the
+// warnings come in the order of the list, a file named twice ends with the
+// second copy, and every file holds its bytes.
+TEST(LbaExtract, LongListsKeepTheirOrder) {
+  DiscBuilder b = listingDisc();
+  // Entries 4 to 14 and 16 to 44 (the sizes file is entry 15): with the empty
+  // entry 2 not counted, entry e is file index e - 1.
+  std::vector<Bytes> files;
+  std::vector<uint32_t> indexes;
+  for (uint32_t i = 0; i < 40; ++i) {
+    Bytes data((i % 7) * 20000 + 8 * i + 8);
+    for (size_t k = 0; k < data.size(); ++k) data[k] = uint8_t(k * 13 + i);
+    files.push_back(data);
+    indexes.push_back(i < 11 ? i + 3 : i + 4);
+    b.file(files.back());
+  }
+  Bytes image = b.build();
+  image.resize(size_t(b.starts[44]) * 2048 + 100);  // ends inside the last file
+  Disc disc(image);
+  ToolResult r = disc.run({"-e", "disc.iso", "3-13,99,15-43,70,2,3,3", "out\\"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "WARN: index out of range : 99 : disc.iso\n"
+                   "WARN: image ends inside the file, copied 100 of " +
+                       std::to_string(files.back().size()) +
+                       " bytes : index 43 : disc.iso\n"
+                       "WARN: index out of range : 70 : disc.iso\n");
+  char name[8];
+  for (uint32_t i = 0; i + 1 < files.size(); ++i) {
+    std::snprintf(name, sizeof name, "%04u", indexes[i]);
+    EXPECT_EQ(disc.out(name), files[i]) << name;
+  }
+  EXPECT_EQ(disc.out("0043"), Bytes(files.back().begin(), files.back().begin() + 100));
+  EXPECT_EQ(disc.out("0002"), bytesOf(std::string("ABCDEFGHIJ\0\0\0\0\0\0", 16)));
+}
