@@ -14,35 +14,28 @@
 
 namespace {
 
-// Files copied but not finished, at most: each holds an open output.
+// Files not yet finished, at most: each holds an open output.
 const size_t kMostAhead = 8;
 
 struct Pending {
+  enum State { Waiting, Copying, Copied };
   FILE* out;
   uint64_t from;
   uint32_t length;
   std::function<void(uint32_t)> finish;
-  LbaKernelCopy copy;
-  bool copied = false;  // the copy has ended (its result is in `copy`)
-};
-
-// The helper's one job. Only `state` changes hands under the lock: the main
-// thread writes the job while it is Idle, the helper the result while Busy.
-struct HelperJob {
-  enum State { Idle, Busy, Done } state = Idle;
-  int outFd = -1;
-  uint64_t from = 0;
-  uint32_t length = 0;
-  LbaKernelCopy result;
+  State state = Waiting;  // changes under the queue's lock
+  LbaKernelCopy copy;     // the result, once Copied
 };
 
 }  // namespace
 
+// The helper takes the oldest waiting file; the main thread, when it has
+// prepared two files the helper has not taken, copies the older itself.
+// Finished files leave at the front; the queue's elements never move.
 struct LbaCopyAhead {
   FILE* in;
+  int inFd;
   std::deque<Pending> pending;
-  Pending* onHelper = nullptr;  // the pending file the helper copies
-  HelperJob job;
   bool stopping = false;
   bool finishing = false;  // a file is being finished: messages wait for nothing
   std::mutex lock;
@@ -54,62 +47,73 @@ namespace {
 
 LbaCopyAhead* gQueue = nullptr;  // the one queue, for the message hook
 
-void helperLoop(LbaCopyAhead* q) {
-  const int inFd = fileno(q->in);
-  std::unique_lock<std::mutex> hold(q->lock);
-  for (;;) {
-    q->changed.wait(hold, [q] { return q->stopping || q->job.state == HelperJob::Busy; });
-    if (q->job.state != HelperJob::Busy) return;
-    const HelperJob job = q->job;
-    hold.unlock();
-    const LbaKernelCopy result = lbaCopyInKernel(inFd, job.from, job.outFd, job.length);
-    hold.lock();
-    q->job.result = result;
-    q->job.state = HelperJob::Done;
-    q->changed.notify_all();
+// The oldest waiting file, marked as copying; null when none waits.
+Pending* claimWaiting(LbaCopyAhead* q) {
+  for (Pending& p : q->pending) {
+    if (p.state == Pending::Waiting) {
+      p.state = Pending::Copying;
+      return &p;
+    }
   }
+  return nullptr;
 }
 
-// Takes the helper's result into its pending file; with `wait`, waits for it.
-void collect(LbaCopyAhead* q, bool wait) {
-  if (!q->onHelper) return;
-  std::unique_lock<std::mutex> hold(q->lock);
-  if (wait) q->changed.wait(hold, [q] { return q->job.state == HelperJob::Done; });
-  if (q->job.state != HelperJob::Done) return;
-  q->onHelper->copy = q->job.result;
-  q->onHelper->copied = true;
-  q->onHelper = nullptr;
-  q->job.state = HelperJob::Idle;
+size_t waitingCount(const LbaCopyAhead* q) {
+  size_t n = 0;
+  for (const Pending& p : q->pending) n += p.state == Pending::Waiting;
+  return n;
 }
 
-void giveHelper(LbaCopyAhead* q, Pending* p) {
-  if (!q->helper.joinable()) q->helper = std::thread(helperLoop, q);
-  std::lock_guard<std::mutex> hold(q->lock);
-  q->job.outFd = fileno(p->out);
-  q->job.from = p->from;
-  q->job.length = p->length;
-  q->job.state = HelperJob::Busy;
-  q->onHelper = p;
+// Copies a claimed file without the lock, then marks it copied.
+void copyClaimed(LbaCopyAhead* q, Pending* p, std::unique_lock<std::mutex>& hold) {
+  hold.unlock();
+  const LbaKernelCopy copy = lbaCopyInKernel(q->inFd, p->from, fileno(p->out), p->length);
+  hold.lock();
+  p->copy = copy;
+  p->state = Pending::Copied;
   q->changed.notify_all();
 }
 
-// Finishes the files at the front whose copies have ended.
-void finishCopied(LbaCopyAhead* q) {
-  while (!q->pending.empty() && q->pending.front().copied) {
-    Pending p = std::move(q->pending.front());
+void helperLoop(LbaCopyAhead* q) {
+  std::unique_lock<std::mutex> hold(q->lock);
+  for (;;) {
+    Pending* p = nullptr;
+    q->changed.wait(hold, [q, &p] { return q->stopping || (p = claimWaiting(q)) != nullptr; });
+    if (!p) return;
+    copyClaimed(q, p, hold);
+  }
+}
+
+// Finishes the files at the front whose copies have ended. While more than
+// `keep` files are left, the main thread also copies waiting files itself or
+// waits for the helper's.
+void finishFront(LbaCopyAhead* q, size_t keep) {
+  std::unique_lock<std::mutex> hold(q->lock);
+  while (!q->pending.empty()) {
+    Pending& front = q->pending.front();
+    if (front.state != Pending::Copied) {
+      if (q->pending.size() <= keep) return;
+      if (Pending* p = claimWaiting(q)) {
+        copyClaimed(q, p, hold);
+      } else {
+        q->changed.wait(hold, [&front] { return front.state == Pending::Copied; });
+      }
+      continue;
+    }
+    Pending p = std::move(front);
     q->pending.pop_front();
+    hold.unlock();
     q->finishing = true;
     p.finish(lbaFinishCopy(q->in, p.from, p.out, p.length, p.copy));
     q->finishing = false;
+    hold.lock();
   }
 }
 
 // Before any message: every file added so far is finished first.
 void finishAll() {
   LbaCopyAhead* q = gQueue;
-  if (!q || q->finishing) return;
-  collect(q, true);
-  finishCopied(q);
+  if (q && !q->finishing) finishFront(q, 0);
 }
 
 }  // namespace
@@ -117,6 +121,7 @@ void finishAll() {
 LbaCopyAhead* lbaCopyAheadStart(FILE* in) {
   LbaCopyAhead* q = new LbaCopyAhead;
   q->in = in;
+  q->inFd = fileno(in);
   gQueue = q;
   setBeforeMessage(finishAll);
   return q;
@@ -128,25 +133,20 @@ void lbaCopyAheadAdd(LbaCopyAhead* q, FILE* out, uint64_t from, uint32_t length,
     report("ERROR: can't write to file : %s\n", std::strerror(errno));
     exitFailure();
   }
-  q->pending.push_back(Pending{out, from, length, std::move(finish), LbaKernelCopy{}});
-  Pending* p = &q->pending.back();
-  collect(q, false);
-  if (!q->onHelper) {
-    giveHelper(q, p);
-  } else {
-    p->copy = lbaCopyInKernel(fileno(q->in), from, fileno(out), length);
-    p->copied = true;
+  if (!q->helper.joinable()) q->helper = std::thread(helperLoop, q);
+  {
+    std::unique_lock<std::mutex> hold(q->lock);
+    q->pending.push_back(
+        Pending{out, from, length, std::move(finish), Pending::Waiting, LbaKernelCopy{}});
+    q->changed.notify_all();
+    // The helper is busy: the main thread copies too.
+    if (waitingCount(q) >= 2) copyClaimed(q, claimWaiting(q), hold);
   }
-  finishCopied(q);
-  if (q->pending.size() >= kMostAhead) {
-    collect(q, true);
-    finishCopied(q);
-  }
+  finishFront(q, kMostAhead - 1);
 }
 
 void lbaCopyAheadStop(LbaCopyAhead* q) {
-  collect(q, true);
-  finishCopied(q);
+  finishFront(q, 0);
   setBeforeMessage(nullptr);
   gQueue = nullptr;
   if (q->helper.joinable()) {
