@@ -345,7 +345,7 @@ TEST(FaultKvolba, FailureHalfWayThroughAList) {
   s.write("disc.iso", disc.image);
   expectFails(s.limited(kFileLimit, "kvolba", {"-e", "disc.iso", "0-14,16-24"}),
               "ERROR: can't write to file" + kTooLarge);
-  char name[8];
+  char name[16];
   for (int i = 0; i <= 24; ++i) {
     std::snprintf(name, sizeof name, "%04d", i);
     if (i < 12) {

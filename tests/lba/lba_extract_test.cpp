@@ -170,7 +170,7 @@ TEST(LbaExtract, LongListsKeepTheirOrder) {
                        std::to_string(files.back().size()) +
                        " bytes : index 43 : disc.iso\n"
                        "WARN: index out of range : 70 : disc.iso\n");
-  char name[8];
+  char name[16];
   for (uint32_t i = 0; i + 1 < files.size(); ++i) {
     std::snprintf(name, sizeof name, "%04u", indexes[i]);
     EXPECT_EQ(disc.out(name), files[i]) << name;
