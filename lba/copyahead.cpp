@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -37,6 +38,7 @@ struct LbaCopyAhead {
   int inFd;
   std::deque<Pending> pending;
   bool stopping = false;
+  bool noHelper = false;   // the system gave no thread: the main thread copies all
   bool finishing = false;  // a file is being finished: messages wait for nothing
   std::mutex lock;
   std::condition_variable changed;
@@ -81,6 +83,17 @@ void helperLoop(LbaCopyAhead* q) {
     q->changed.wait(hold, [q, &p] { return q->stopping || (p = claimWaiting(q)) != nullptr; });
     if (!p) return;
     copyClaimed(q, p, hold);
+  }
+}
+
+// Starts the helper with the first file. A system that gives no thread (a
+// limit on threads or memory) gets the copies made one after the other.
+void startHelper(LbaCopyAhead* q) {
+  if (q->helper.joinable() || q->noHelper) return;
+  try {
+    q->helper = std::thread(helperLoop, q);
+  } catch (const std::system_error&) {
+    q->noHelper = true;
   }
 }
 
@@ -133,14 +146,14 @@ void lbaCopyAheadAdd(LbaCopyAhead* q, FILE* out, uint64_t from, uint32_t length,
     report("ERROR: can't write to file : %s\n", std::strerror(errno));
     exitFailure();
   }
-  if (!q->helper.joinable()) q->helper = std::thread(helperLoop, q);
+  startHelper(q);
   {
     std::unique_lock<std::mutex> hold(q->lock);
     q->pending.push_back(
         Pending{out, from, length, std::move(finish), Pending::Waiting, LbaKernelCopy{}});
     q->changed.notify_all();
-    // The helper is busy: the main thread copies too.
-    if (waitingCount(q) >= 2) copyClaimed(q, claimWaiting(q), hold);
+    // The helper is busy (or missing): the main thread copies too.
+    if (q->noHelper || waitingCount(q) >= 2) copyClaimed(q, claimWaiting(q), hold);
   }
   finishFront(q, kMostAhead - 1);
 }

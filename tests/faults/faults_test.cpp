@@ -432,6 +432,26 @@ TEST(FaultKvolba, MemoryExhaustion) {
   expectKept(s, "disc.iso", image);
 }
 
+// Too little memory for a second thread (its stack alone is 8 MiB): the
+// extraction copies one file after the other and still writes every file.
+TEST(FaultKvolba, NoRoomForASecondThread) {
+#ifdef KVO_ASAN
+  GTEST_SKIP() << "AddressSanitizer ignores address-space limits";
+#endif
+  Scene s;
+  std::vector<Bytes> files;
+  for (uint8_t i = 0; i < 15; ++i) files.push_back(noise(8192 + 2048 * i, i));
+  s.write("disc.iso", makeDisc(files).image);
+  const ToolResult r = s.limited("ulimit -v 9000;", "kvolba", {"-e", "disc.iso", "0-14"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out + r.err, "");
+  char name[16];
+  for (int i = 0; i < 15; ++i) {
+    std::snprintf(name, sizeof name, "%04d", i);
+    EXPECT_EQ(s.read(name), files[i]) << name;
+  }
+}
+
 // ---------------------------------------------------------------- kvobts, kvobtsc
 
 // A container: identificator, N + 1 slots (at least 3), the sections padded
