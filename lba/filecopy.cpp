@@ -15,16 +15,6 @@ namespace {
 
 const uint32_t kPieceBytes = 4096;
 
-uint32_t copyPieces(FILE* in, uint64_t from, FILE* out, uint32_t length) {
-  fseekU(in, static_cast<int64_t>(from), SEEK_SET);
-  return lbaCopyStream(in, out, length);
-}
-
-[[noreturn]] void writeFailed(int error) {
-  report("ERROR: can't write to file : %s\n", std::strerror(error));
-  exitFailure();
-}
-
 }  // namespace
 
 uint32_t lbaCopyStream(FILE* in, FILE* out, uint32_t length) {
@@ -70,18 +60,16 @@ LbaKernelCopy lbaCopyInKernel(int inFd, uint64_t from, int outFd, uint32_t lengt
 
 uint32_t lbaFinishCopy(FILE* in, uint64_t from, FILE* out, uint32_t length,
                        const LbaKernelCopy& copy) {
-  if (copy.error != 0) writeFailed(copy.error);
+  if (copy.error != 0) {
+    report("ERROR: can't write to file : %s\n", std::strerror(copy.error));
+    exitFailure();
+  }
   if (!copy.fallBack) return copy.done;
   fseekU(out, 0, SEEK_END);  // behind what the kernel already appended
-  return copy.done + copyPieces(in, from + copy.done, out, length - copy.done);
+  return copy.done + lbaCopyRange(in, from + copy.done, out, length - copy.done);
 }
 
 uint32_t lbaCopyRange(FILE* in, uint64_t from, FILE* out, uint32_t length) {
-#if KVO_LBA_KERNEL_COPY
-  if (std::fflush(out) != 0) writeFailed(errno);
-  return lbaFinishCopy(in, from, out, length,
-                       lbaCopyInKernel(fileno(in), from, fileno(out), length));
-#else
-  return copyPieces(in, from, out, length);
-#endif
+  fseekU(in, static_cast<int64_t>(from), SEEK_SET);
+  return lbaCopyStream(in, out, length);
 }
