@@ -1,8 +1,5 @@
 #include "lba/copyahead.h"
 
-#include <cerrno>
-#include <cstring>
-
 #include "common/diag.h"
 #include "lba/filecopy.h"
 
@@ -142,10 +139,6 @@ LbaCopyAhead* lbaCopyAheadStart(FILE* in) {
 
 void lbaCopyAheadAdd(LbaCopyAhead* q, FILE* out, uint64_t from, uint32_t length,
                      std::function<void(uint32_t)> finish) {
-  if (std::fflush(out) != 0) {
-    report("ERROR: can't write to file : %s\n", std::strerror(errno));
-    exitFailure();
-  }
   startHelper(q);
   {
     std::unique_lock<std::mutex> hold(q->lock);
