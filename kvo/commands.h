@@ -1,0 +1,14 @@
+// The subcommands of kvo. Each returns the exit status: 0 done, 1 problems
+// found (each reported on standard error), 2 a usage error.
+#pragma once
+
+#include <string>
+
+enum : int { kDone = 0, kProblems = 1, kUsage = 2 };
+
+struct InitOptions {
+  std::string image;
+  std::string table;
+  std::string dir = ".";
+};
+int runInit(const InitOptions& options);
