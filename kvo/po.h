@@ -8,6 +8,12 @@
 #include <string_view>
 #include <vector>
 
+// Where a character of a PO file stands.
+struct PoPlace {
+  int line = 0;    // 1-based
+  int column = 0;  // 1-based, in characters
+};
+
 struct PoEntry {
   std::string context;                // msgctxt: the text's stable id
   std::string id;                     // msgid: the original text
@@ -15,6 +21,7 @@ struct PoEntry {
   std::vector<std::string> comments;  // extracted comments ("#."), one per line
   bool fuzzy = false;                 // "#, fuzzy": the translation needs review
   int line = 0;                       // 1-based line of the msgstr keyword (reading only)
+  std::vector<PoPlace> strPlaces;     // reading only: where each byte of str was written
 };
 
 // The header entry's fields that the toolkit keeps; the writer adds the

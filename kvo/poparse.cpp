@@ -34,6 +34,10 @@ struct Parser {
   std::string_view line;
   int lineNumber = 0;
   bool stopped = false;
+  // Column counting that moves on along the current line.
+  int countedLine = 0;
+  size_t countedPos = 0;
+  int countedColumn = 1;
 };
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
@@ -45,6 +49,29 @@ size_t skipBlanks(std::string_view line, size_t pos) {
 
 Position positionOf(const Parser& p, size_t pos) {
   return {p.lineNumber, static_cast<int>(utf8CharacterCount(p.line.substr(0, pos)) + 1)};
+}
+
+// The column (in characters) of `pos` on the current line, counted on from
+// the last call so that a long line costs one pass.
+int columnOf(Parser& p, size_t pos) {
+  if (p.countedLine != p.lineNumber || pos < p.countedPos) {
+    p.countedLine = p.lineNumber;
+    p.countedPos = 0;
+    p.countedColumn = 1;
+  }
+  for (; p.countedPos < pos; ++p.countedPos)
+    if ((static_cast<unsigned char>(p.line[p.countedPos]) & 0xC0) != 0x80) ++p.countedColumn;
+  return p.countedColumn;
+}
+
+// The msgstr bytes appended since the last call were written at `pos`.
+void notePlaces(Parser& p, const std::string& out, size_t pos) {
+  std::vector<PoPlace>& places = p.draft.entry.strPlaces;
+  if (&out != &p.draft.entry.str || places.size() >= out.size()) return;
+  int column = columnOf(p, pos);
+  // A byte inside a character stands where the character begins.
+  if ((static_cast<unsigned char>(p.line[pos]) & 0xC0) == 0x80) --column;
+  places.resize(out.size(), PoPlace{p.lineNumber, column});
 }
 
 void errorAt(Parser& p, Position at, std::string message) {
@@ -248,12 +275,14 @@ bool readLiteral(Parser& p, size_t& pos, std::string& out) {
       ++pos;
       return true;
     }
+    size_t at = pos;
     if (c != '\\') {
       out += c;
       ++pos;
     } else if (!readEscape(p, pos, out)) {
       return false;
     }
+    notePlaces(p, out, at);
   }
   fail(p, open, "the string is not closed on this line");
   return false;

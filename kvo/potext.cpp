@@ -54,10 +54,11 @@ std::string toPoText(std::string_view raw) {
   return out;
 }
 
-PoTextBytes fromPoText(std::string_view text) {
+PoTextBytes fromPoText(std::string_view text, std::vector<size_t>* origin) {
   PoTextBytes result;
   size_t pos = 0;
   while (pos < text.size()) {
+    if (origin) origin->push_back(pos);
     if (!opensTag(text, pos)) {
       result.bytes += text[pos++];
       continue;

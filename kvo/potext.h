@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct PoTextBytes {
   std::string bytes;
@@ -25,4 +26,5 @@ struct PoTextBytes {
 
 std::string toPoText(std::string_view raw);
 // The bytes a translation file's text stands for; `text` is valid UTF-8.
-PoTextBytes fromPoText(std::string_view text);
+// With `origin`, each byte's offset in `text` is appended to it.
+PoTextBytes fromPoText(std::string_view text, std::vector<size_t>* origin = nullptr);
