@@ -87,7 +87,9 @@ bool readArtefactLine(std::string_view rest, ArtefactState* a) {
 }
 
 bool readImageLine(std::string_view rest, ProjectState* state) {
-  if (!readNumber(rest, &state->imageSize)) return false;
+  uint64_t modified = 0;
+  if (!readNumber(rest, &state->imageSize) || !readNumber(rest, &modified)) return false;
+  state->imageModified = int64_t(modified);
   state->imageSha256 = nextWord(rest);
   return state->imageSha256.size() == 64 && rest.empty();
 }
@@ -129,7 +131,8 @@ uint64_t contentHash(const void* data, size_t size) {
 
 std::string stateWrite(const ProjectState& state) {
   std::string out = std::string(kStateHeader) + "\n";
-  out += formatText("image %" PRIu64 " %s\n", state.imageSize, state.imageSha256.c_str());
+  out += formatText("image %" PRIu64 " %" PRIu64 " %s\n", state.imageSize,
+                    uint64_t(state.imageModified), state.imageSha256.c_str());
   for (const ImageFileState& f : state.files) {
     std::string compression = f.compression < 0 ? "-" : std::to_string(f.compression);
     out += formatText("file %u %u %" PRIu64 " %u %u %s %s %u %016" PRIx64 "\n", f.index, f.entry,

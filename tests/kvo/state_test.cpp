@@ -7,6 +7,7 @@
 TEST(ProjectState, WrittenStateReadsBackTheSame) {
   ProjectState s;
   s.imageSize = 3221225472ULL;
+  s.imageModified = 1765000000000000001LL;
   s.imageSha256 = std::string(64, 'f');
   s.files = {{15, 16, 0x8000, 4096, 3001, -1, FileKind::Raw, 3001, 0x1234},
              {16, 17, 5ULL << 32, 2048, 700, 2, FileKind::Dialog, 1800, ~0ULL}};
@@ -15,7 +16,7 @@ TEST(ProjectState, WrittenStateReadsBackTheSame) {
   const std::string text = stateWrite(s);
   EXPECT_EQ(text,
             "kvo-state 1\n"
-            "image 3221225472 ffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffff\n"
+            "image 3221225472 1765000000000000001 ffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffff\n"
             "file 15 16 32768 4096 3001 - raw 3001 0000000000001234\n"
             "file 16 17 21474836480 2048 700 2 dialog 1800 ffffffffffffffff\n"
             "artefact 16 99 1700000000123456789 000000000000002a text/0016.po\n"
@@ -27,7 +28,7 @@ TEST(ProjectState, WrittenStateReadsBackTheSame) {
 }
 
 TEST(ProjectState, DamageIsReportedWithItsLine) {
-  const std::string head = "kvo-state 1\nimage 1 " + std::string(64, '0') + "\n";
+  const std::string head = "kvo-state 1\nimage 1 2 " + std::string(64, '0') + "\n";
   auto error = [](const std::string& text) {
     Result<ProjectState> r = stateParse(text, ".kvo/state");
     return r.ok() ? "parsed" : r.status.message;
