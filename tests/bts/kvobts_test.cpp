@@ -214,6 +214,19 @@ TEST_F(Kvobts, RefusesTextFilesWithTheWrongNumberOfTexts) {
                   "end with CR LF: nothing written : t.txt\n");
 }
 
+TEST_F(Kvobts, WarnsAboutATableWithLfLineEnds) {
+  // The whole file is one entry: 10 stands for everything after its "=", unescaped.
+  writeText(dir.file("lf.tbs"), "\\x10=a\n\\x11=b\n");
+  expectRun({"-e2", "-t", "lf.tbs", "a.bt", "lf.txt"}, 0, "",
+            "WARN: table file uses LF line ends; entries are separated by CR LF : lf.tbs\n");
+  const std::string a = "a\n\x11=b\n";
+  EXPECT_EQ(readText(dir.file("lf.txt")),
+            a + "\x11\x01\x12" + kSep + "\x02\xAB" + a + kSep + kSep + "A" + a + kSep);
+  // Lone LFs beside a CR LF are ordinary bytes of an entry.
+  writeText(dir.file("mixed.tbs"), "\\x10=a\r\n\\x11=b\n");
+  expectRun({"-e2", "-t", "mixed.tbs", "a.bt", "lf.txt"}, 0, "", "");
+}
+
 TEST_F(Kvobts, BrokenDialogSectionsStopCleanly) {
   writeBytes(dir.file("tiny.bt"), makeContainer({section0(), std::nullopt, Bytes{1, 2, 3, 4}}));
   expectRun({"-e2", "-t", "kvo.tbs", "tiny.bt"}, 1, "",
