@@ -68,6 +68,15 @@ inline Bytes rampPalette(uint32_t count) {
   return p;
 }
 
+// ImageMagick's own convert (another program of that name may come first on
+// the PATH).
+inline const std::string kMagick = "/usr/bin/convert";
+inline bool haveMagick() { return fileExists(kMagick); }
+// Runs ImageMagick's convert with `args`; true when it succeeded.
+inline bool magick(const std::string& args) {
+  return std::system((kMagick + " " + args + " 2>/dev/null").c_str()) == 0;
+}
+
 // An independent decoder for written files: ImageMagick's convert, when installed.
 inline bool haveDecoder() { return std::system("command -v convert >/dev/null 2>&1") == 0; }
 
