@@ -54,11 +54,14 @@ BmpLayout picture(uint16_t bpp, int32_t width, int32_t height) {
   s.bpp = bpp;
   const uint32_t colours = 1u << bpp;
   for (uint32_t i = 0; i < colours; ++i)
-    s.palette.insert(s.palette.end(), {uint8_t(17 * i + 3), uint8_t(255 - 7 * i), uint8_t(31 * i + 11), 0});
+    s.palette.insert(s.palette.end(),
+                     {uint8_t(17 * i + 3), uint8_t(255 - 7 * i), uint8_t(31 * i + 11), 0});
   for (int32_t y = 0; y < height; ++y) {
     Bytes pixels;
     for (int32_t x = 0; x < width; ++x)
-      pixels.push_back(uint8_t(y == 1 ? 5 : x < width / 2 ? (x / 4 + y) % colours : (x * 7 + y) % colours));
+      pixels.push_back(uint8_t(y == 1          ? 5
+                               : x < width / 2 ? (x / 4 + y) % colours
+                                               : (x * 7 + y) % colours));
     s.rows.push_back(packRow(pixels, bpp));
   }
   return s;
@@ -104,11 +107,13 @@ TEST(BmpRle, HandMadeEncodingsReadAsImageMagickReadsThem) {
   } cases[] = {
       // Bottom row: run of 5, literal of 3 (one pad byte); EOL. Then a delta
       // of (1, 1) skips into row 2, a run of 2, and the end of the picture.
-      {8, {5, 7, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 1, 1, 2, 9, 0, 1},
+      {8,
+       {5, 7, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 1, 1, 2, 9, 0, 1},
        {0, 9, 9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7, 7, 7, 7, 7, 1, 2, 3}},
       // 4-bit: a run alternates two pixels; a literal of 5 takes three bytes
       // and a pad byte.
-      {4, {3, 0x12, 0, 5, 0x34, 0x56, 0x70, 0, 0, 0, 0, 2, 1, 1, 2, 0xAB, 0, 1},
+      {4,
+       {3, 0x12, 0, 5, 0x34, 0x56, 0x70, 0, 0, 0, 0, 2, 1, 1, 2, 0xAB, 0, 1},
        {0, 0xA, 0xB, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 1, 3, 4, 5, 6, 7}},
   };
   for (const Case& c : cases) {
@@ -120,7 +125,8 @@ TEST(BmpRle, HandMadeEncodingsReadAsImageMagickReadsThem) {
     if (!haveMagick()) continue;
     Bytes colours;
     for (uint8_t p : c.pixels)
-      colours.insert(colours.end(), {got.palette[4 * p + 2], got.palette[4 * p + 1], got.palette[4 * p]});
+      colours.insert(colours.end(),
+                     {got.palette[4 * p + 2], got.palette[4 * p + 1], got.palette[4 * p]});
     FILE* pipe = popen((kMagick + " '" + path + "' -depth 8 rgb:- 2>/dev/null").c_str(), "r");
     Bytes seen(colours.size() + 1);
     seen.resize(std::fread(seen.data(), 1, seen.size(), pipe));
@@ -136,9 +142,11 @@ TEST(BmpRle, BrokenEncodingsAreRefused) {
     std::string message;
   } cases[] = {
       {8, {9, 1}, "ERROR: BMP RLE data puts pixels outside the bitmap at offset 1078 : r.bmp\n "},
-      {8, {0, 0, 0, 2, 7, 0, 2, 1},
+      {8,
+       {0, 0, 0, 2, 7, 0, 2, 1},
        "ERROR: BMP RLE data puts pixels outside the bitmap at offset 1084 : r.bmp\n "},
-      {4, {0, 0, 0, 9, 0x12, 0x34, 0x56, 0x78, 0x90, 0},
+      {4,
+       {0, 0, 0, 9, 0x12, 0x34, 0x56, 0x78, 0x90, 0},
        "ERROR: BMP RLE data puts pixels outside the bitmap at offset 120 : r.bmp\n "},
       {8, {2, 1, 0}, "ERROR: BMP RLE data ends before the end of the bitmap : r.bmp\n "},
       {8, {0, 5, 1, 2, 3}, "ERROR: BMP RLE data ends before the end of the bitmap : r.bmp\n "},
