@@ -65,5 +65,5 @@ constexpr uint64_t kBmpMaxBuffer = 0x7FFFFFFF;
 
 // Replaces the buffer of a checked run-length encoded image by the same
 // picture uncompressed; false (after a message) when the encoded data breaks
-// off or puts pixels outside the picture.
+// off or puts pixels past the end of a row (padding included).
 bool bmpDecodeRle(BmpImage* image);
