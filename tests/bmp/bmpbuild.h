@@ -78,11 +78,11 @@ inline bool magick(const std::string& args) {
 }
 
 // An independent decoder for written files: ImageMagick's convert, when installed.
-inline bool haveDecoder() { return std::system("command -v convert >/dev/null 2>&1") == 0; }
+inline bool haveDecoder() { return haveMagick(); }
 
 // Red, green, blue bytes of every pixel of a picture file, rows top-down.
 inline Bytes decodeRgb(const std::string& path) {
-  std::string command = "convert '" + path + "' -depth 8 rgb:- 2>/dev/null";
+  std::string command = kMagick + " '" + path + "' -depth 8 rgb:- 2>/dev/null";
   FILE* pipe = popen(command.c_str(), "r");
   Bytes out;
   if (!pipe) return out;
