@@ -3,7 +3,6 @@
 
 #include <cstdint>
 
-char* strdupp(const char* text, uint32_t extra);
 char* strEnd(char* text);
 uint32_t roundUp(uint32_t value, uint32_t multiple);
 const uint8_t* memFind(const uint8_t* buffer, int32_t length, const uint8_t* pattern,
