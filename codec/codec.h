@@ -87,8 +87,8 @@ Status cxDecompressFile(const char* inPath, const char* outPath, const Messages&
 // kvocxd's whole-file decompression: quoted messages, and with `logging` a
 // header and one line per token written to logPath (created) or, when
 // logPath is null, to standard output.
-Status cxdDecompressFile(const char* inPath, const char* outPath, bool logging,
-                         const char* logPath, const Messages& messages);
+Status cxdDecompressFile(const char* inPath, const char* outPath, bool logging, const char* logPath,
+                         const Messages& messages);
 
 // Greedy compressor. `in` must have kCxHistory zero bytes in front of it.
 // `target` is the wanted stream size (0 = none): the end of the data is then

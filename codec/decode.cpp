@@ -31,8 +31,8 @@ inline void store64(uint8_t* p, uint64_t v) { std::memcpy(p, &v, 8); }
 // Reading back bytes just written with narrower stores would stall the
 // processor. kPatternCopies[distance] repeats the low `distance` bytes over
 // 8 bytes: the copies do not overlap, so the product never carries.
-const uint64_t kPatternMask[8] = {0, 0xFF, 0xFFFF, 0xFFFFFF, 0xFFFFFFFF, 0xFFFFFFFFFF,
-                                  0xFFFFFFFFFFFF, 0xFFFFFFFFFFFFFF};
+const uint64_t kPatternMask[8] = {0,          0xFF,         0xFFFF,         0xFFFFFF,
+                                  0xFFFFFFFF, 0xFFFFFFFFFF, 0xFFFFFFFFFFFF, 0xFFFFFFFFFFFFFF};
 const uint64_t kPatternCopies[8] = {0,
                                     0x0101010101010101ull,
                                     0x0001000100010001ull,
@@ -163,7 +163,8 @@ uint64_t decodePieces(const uint8_t* s, const uint8_t* sEnd, uint8_t* dst, uint6
 
 uint64_t decodeAll(const uint8_t* src, uint32_t srcLen, uint8_t* dst, uint64_t total, uint64_t room,
                    const CxGeometry& g, OutputFile* out) {
-  if (g.window == kCxType1.window) return decodePieces<3, 0x0F, 0x07>(src, src + srcLen, dst, total, room, g, out);
+  if (g.window == kCxType1.window)
+    return decodePieces<3, 0x0F, 0x07>(src, src + srcLen, dst, total, room, g, out);
   return decodePieces<4, 0x07, 0x0F>(src, src + srcLen, dst, total, room, g, out);
 }
 

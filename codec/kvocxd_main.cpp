@@ -64,7 +64,6 @@ int main(int argc, char** argv) {
   }
   parseArguments(argc, argv);
   exitOnFailure(cxdDecompressFile(settings.inFile, settings.outFile, settings.logging,
-                                  settings.logging ? settings.logFile : nullptr,
-                                  stderrMessages()));
+                                  settings.logging ? settings.logFile : nullptr, stderrMessages()));
   return 0;
 }

@@ -93,8 +93,8 @@ static Status dropLog(FILE* log, const Status& why) {
   return why;
 }
 
-Status cxdDecompressFile(const char* inPath, const char* outPath, bool logging,
-                         const char* logPath, const Messages& messages) {
+Status cxdDecompressFile(const char* inPath, const char* outPath, bool logging, const char* logPath,
+                         const Messages& messages) {
   if (!logging) return cxDecompressPlain(inPath, outPath, FileWording::Quoted, messages);
   // Logging reads the input whole and writes the output at the end: the log
   // may even replace the input file.

@@ -36,7 +36,7 @@ struct CxMatchFinder {
   std::unique_ptr<uint32_t[]> block;  // one allocation for all the tables below
   uint32_t* head3 = nullptr;
   uint32_t* head4 = nullptr;
-  uint32_t* prev3 = nullptr;     // ring: previous position with the same hash
+  uint32_t* prev3 = nullptr;  // ring: previous position with the same hash
   uint32_t* prev4 = nullptr;
 };
 

@@ -9,7 +9,9 @@ Result<int32_t> parseInt32(const char* text, char** end, int base, bool nonNegat
   long long wide = std::strtoll(text, &stop, base);
   // Values outside 32 bits are clamped, as a 32-bit strtol does.
   bool overflow = errno == ERANGE || wide > INT32_MAX || wide < INT32_MIN;
-  long value = wide > INT32_MAX ? INT32_MAX : wide < INT32_MIN ? INT32_MIN : static_cast<long>(wide);
+  long value = wide > INT32_MAX   ? INT32_MAX
+               : wide < INT32_MIN ? INT32_MIN
+                                  : static_cast<long>(wide);
   Result<int32_t> result;
   if (stop == text) {
     result.status = failure("ERROR: strtol: string not number : str = '%s'\n", text);

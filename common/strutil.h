@@ -12,4 +12,6 @@ char* byteToHex(unsigned value, char* out);
 char* bytesToHex(const uint8_t* data, uint32_t count, char* out);
 void printableOrDot(char* buffer, uint32_t length);
 // A to Z become a to z; options are recognised in either case.
-inline char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+inline char asciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}

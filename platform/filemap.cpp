@@ -19,8 +19,8 @@ bool PlatFileMap::map(const char* path, const char* otherPath, uint32_t prefix) 
   const int fd = open(platNativePath(path).c_str(), O_RDONLY);
   if (fd < 0) return false;
   struct stat st {};
-  bool usable = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
-                st.st_size <= 0x7FFFFFFF;
+  bool usable =
+      fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 && st.st_size <= 0x7FFFFFFF;
   struct stat other {};
   if (usable && otherPath && stat(platNativePath(otherPath).c_str(), &other) == 0 &&
       other.st_dev == st.st_dev && other.st_ino == st.st_ino)
