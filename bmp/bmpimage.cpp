@@ -6,8 +6,8 @@
 
 #include "bmp/bmp.h"
 #include "bmp/bmpfields.h"
-#include "common/diag.h"
 #include "common/fileload.h"
+#include "frontend/frontend.h"
 
 uint8_t* bmpAlloc(uint64_t size) {
   void* p = size <= kBmpMaxBuffer ? std::calloc(size ? size : 1, 1) : nullptr;

@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/safeout.h"
-#include "common/diag.h"
-#include "common/fileio.h"
 #include "common/strutil.h"
+#include "frontend/files.h"
+#include "frontend/frontend.h"
+#include "frontend/streams.h"
 #include "texttable/chartable.h"
 #include "texttable/convert.h"
 

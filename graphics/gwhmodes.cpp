@@ -5,11 +5,10 @@
 
 #include "bmp/bmp.h"
 #include "bmp/palette.h"
-#include "common/diag.h"
-#include "common/fileload.h"
 #include "common/le.h"
-#include "common/safeout.h"
-#include "common/stdioe.h"
+#include "frontend/files.h"
+#include "frontend/frontend.h"
+#include "frontend/streams.h"
 #include "graphics/gwh.h"
 #include "platform/platform.h"
 

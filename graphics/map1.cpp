@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/diag.h"
-#include "common/fileload.h"
 #include "common/le.h"
-#include "common/safeout.h"
+#include "frontend/files.h"
+#include "frontend/frontend.h"
+#include "frontend/streams.h"
 
 namespace {
 const char kMagic[] = "MAP1";

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/diag.h"
-#include "common/stdioe.h"
+#include "frontend/frontend.h"
+#include "frontend/streams.h"
 #include "lba/lba_extract.h"
 #include "lba/lba_image.h"
 #include "lba/lba_import.h"

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <string>
 
-#include "common/diag.h"
-#include "common/fileio.h"
 #include "common/le.h"
-#include "common/stdioe.h"
+#include "frontend/files.h"
+#include "frontend/frontend.h"
+#include "frontend/streams.h"
 #include "lba/dirlist.h"
 #include "lba/filecopy.h"
 #include "lba/lba_extract.h"

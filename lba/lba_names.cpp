@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "common/diag.h"
+#include "frontend/frontend.h"
 
 namespace {
 

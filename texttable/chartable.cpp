@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/diag.h"
-#include "common/fileio.h"
+#include "frontend/files.h"
+#include "frontend/frontend.h"
 #include "texttable/lookup.h"
 
 static CharTable g_table;

@@ -1,4 +1,4 @@
-#include "common/diag.h"
+#include "frontend/frontend.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -9,6 +9,11 @@ void (*gBeforeMessage)() = nullptr;
 
 void beforeMessage() {
   if (gBeforeMessage) gBeforeMessage();
+}
+
+void printToStderr(const std::string& text) {
+  beforeMessage();
+  std::fputs(text.c_str(), stderr);
 }
 }  // namespace
 
@@ -35,4 +40,12 @@ void exitFailure() {
   beforeMessage();
   std::fflush(stdout);
   std::exit(1);
+}
+
+Messages stderrMessages() { return Messages{printToStderr}; }
+
+void exitOnFailure(const Status& status) {
+  if (status.ok()) return;
+  if (!status.message.empty()) printToStderr(status.message);
+  exitFailure();
 }
