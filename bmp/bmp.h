@@ -49,7 +49,9 @@ int bmpValidate(const uint8_t* fileHeader, const uint8_t* infoHeader, const char
 int bmpCheckBuffer(const BmpImage* image);
 
 // Wraps a whole BMP file (malloc'ed; the record takes it over) and checks it.
-// On a failed check the buffer is freed and null returned.
+// Run-length encoded pixels (8- and 4-bit) are decoded into a new buffer laid
+// out as an uncompressed file. On a failed check or a broken encoding the
+// buffer is freed and null returned.
 BmpImage* bmpFromBuffer(uint8_t* buffer, uint32_t size, const char* name = nullptr);
 BmpImage* bmpFromCopy(const uint8_t* data, uint32_t size, const char* name = nullptr);
 // Null when the file cannot be read or fails the checks.

@@ -17,10 +17,46 @@ int refuse(FILE* stream, const char* fmt, ...) {
   va_end(args);
   return 1;
 }
+
+// Comes before the size checks, whose sizes a compression the library cannot
+// read would make meaningless. Only an info header of the usual size or more
+// has the field; a smaller one is refused by its own check.
+int refuseCompression(const uint8_t* ih, const char* name, FILE* stream) {
+  if (bmpf::infoSize(ih) < kBmpInfoHeaderSize || bmpf::isReadable(ih)) return 0;
+  return refuse(stream,
+                "ERROR: program limitation : BMP must be uncompressed = BI_RGB = %d, is %lld "
+                ": %s\n ",
+                0, ll(bmpf::compression(ih)), name);
+}
+
+// The pixels must lie inside the file. A run-length encoded file holds fewer
+// bytes than its picture, which must fit one buffer of the library once decoded.
+int refuseBitmapSize(const uint8_t* ih, uint64_t offBits, uint64_t bfSize, const char* name,
+                     FILE* stream) {
+  const uint64_t stride = bmpf::stride64(bmpf::absolute(bmpf::width(ih)), bmpf::bitCount(ih));
+  const uint64_t bitmapEnd =
+      offBits + bmpf::mulSat(stride, bmpf::absolute(bmpf::height(ih)));  // offBits < 2^32
+  const bool wrapped = bitmapEnd < offBits;
+  if (bmpf::isRle(ih)) {
+    if (wrapped || bitmapEnd > kBmpMaxBuffer)
+      return refuse(stream,
+                    "ERROR: program limitation : decoded RLE bitmap bigger than %llu bytes : "
+                    "%llu : %s\n ",
+                    static_cast<unsigned long long>(kBmpMaxBuffer),
+                    static_cast<unsigned long long>(wrapped ? UINT64_MAX : bitmapEnd), name);
+    return 0;
+  }
+  if (wrapped || bfSize < bitmapEnd)
+    return refuse(
+        stream, "ERROR: BMP size lower than bitmap offset plus bitmap size : %lld < %llu : %s\n ",
+        ll(bfSize), static_cast<unsigned long long>(wrapped ? UINT64_MAX : bitmapEnd), name);
+  return 0;
+}
 }  // namespace
 
 int bmpValidate(const uint8_t* fh, const uint8_t* ih, const char* name, FILE* stream) {
   name = nameOrEmpty(name);
+  if (refuseCompression(ih, name, stream)) return 1;
   // All sums are taken in 64 bits: a header with huge fields must not wrap
   // around into sizes that fit the file.
   const uint64_t bfSize = bmpf::fileSize(fh);
@@ -44,26 +80,13 @@ int bmpValidate(const uint8_t* fh, const uint8_t* ih, const char* name, FILE* st
     return refuse(stream,
                   "ERROR: BMP infoheader size lower than expected minimum : %lld < %lld : %s\n ",
                   ll(infoSize), ll(kBmpInfoHeaderSize), name);
-  const uint64_t bpp = bmpf::bitCount(ih);
-  const uint64_t stride = bmpf::stride64(bmpf::absolute(bmpf::width(ih)), bpp);
-  const uint64_t bitmapEnd =
-      offBits + bmpf::mulSat(stride, bmpf::absolute(bmpf::height(ih)));  // offBits < 2^32
-  if (bitmapEnd < offBits || bfSize < bitmapEnd)
-    return refuse(
-        stream, "ERROR: BMP size lower than bitmap offset plus bitmap size : %lld < %llu : %s\n ",
-        ll(bfSize), static_cast<unsigned long long>(bitmapEnd < offBits ? UINT64_MAX : bitmapEnd),
-        name);
+  if (refuseBitmapSize(ih, offBits, bfSize, name, stream)) return 1;
   // The palette the file declares (biClrUsed entries when set) must lie inside it.
   const uint64_t paletteEnd = infoSize + kBmpFileHeaderSize + 4ull * bmpf::fileEntries(ih);
   if (bfSize < paletteEnd)
     return refuse(stream,
                   "ERROR: BMP size lower than expected minimum size : %lld < %lld : %s\n ",
                   ll(bfSize), ll(paletteEnd), name);
-  if (bmpf::compression(ih) != 0)
-    return refuse(stream,
-                  "ERROR: program limitation : BMP must be uncompressed = BI_RGB = %d, is %lld "
-                  ": %s\n ",
-                  0, ll(bmpf::compression(ih)), name);
   if (bmpf::type(fh) != kBmpMagic)
     std::fprintf(stream, "WARN: expected '0x%X' at start, got '0x%X' : %s\n ", kBmpMagic,
                  bmpf::type(fh), name);
@@ -82,6 +105,7 @@ int bmpCheckBuffer(const BmpImage* image) {
   if (image->size < kBmpHeadersSize || !image->buffer)
     return refuse(stream, "ERROR: BMP data size lower than expected header size : %u < %u : %s\n ",
                   image->size, kBmpHeadersSize, name);
+  if (refuseCompression(image->buffer + kBmpFileHeaderSize, name, stream)) return 1;
   uint32_t bfSize = bmpf::fileSize(image->buffer);
   if (bfSize > image->size)
     return refuse(stream,

@@ -20,6 +20,15 @@ inline uint32_t compression(const uint8_t* ih) { return rd32(ih + 16); }
 inline uint32_t sizeImage(const uint8_t* ih) { return rd32(ih + 20); }
 inline uint32_t clrUsed(const uint8_t* ih) { return rd32(ih + 32); }
 
+// biCompression values the library reads: none, and run-length encoding of
+// 8-bit and of 4-bit pixels.
+enum : uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2 };
+inline bool isRle(const uint8_t* ih) {
+  return (compression(ih) == kRle8 && bitCount(ih) == 8) ||
+         (compression(ih) == kRle4 && bitCount(ih) == 4);
+}
+inline bool isReadable(const uint8_t* ih) { return compression(ih) == kRgb || isRle(ih); }
+
 // |v| without overflow for the most negative value.
 inline uint32_t absolute(int32_t v) {
   return v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
@@ -50,3 +59,11 @@ inline uint32_t fileEntries(const uint8_t* ih) {
 
 // The library's allocation: ends the process when memory runs out.
 uint8_t* bmpAlloc(uint64_t size);
+
+// Largest buffer the library allocates.
+constexpr uint64_t kBmpMaxBuffer = 0x7FFFFFFF;
+
+// Replaces the buffer of a checked run-length encoded image by the same
+// picture uncompressed; false (after a message) when the encoded data breaks
+// off or puts pixels past the end of a row (padding included).
+bool bmpDecodeRle(BmpImage* image);

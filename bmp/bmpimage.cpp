@@ -6,11 +6,11 @@
 
 #include "bmp/bmp.h"
 #include "bmp/bmpfields.h"
-#include "common/diag.h"
 #include "common/fileload.h"
+#include "frontend/frontend.h"
 
 uint8_t* bmpAlloc(uint64_t size) {
-  void* p = size <= 0x7FFFFFFF ? std::calloc(size ? size : 1, 1) : nullptr;
+  void* p = size <= kBmpMaxBuffer ? std::calloc(size ? size : 1, 1) : nullptr;
   if (!p) fatal("ERROR: cannot allocate %u bytes for BMP\n", static_cast<uint32_t>(size));
   return static_cast<uint8_t*>(p);
 }
@@ -53,7 +53,8 @@ static void setPointers(BmpImage* image) {
 
 BmpImage* bmpFromBuffer(uint8_t* buffer, uint32_t size, const char* name) {
   BmpImage* image = newRecord(buffer, size, name);
-  if (bmpCheckBuffer(image) != 0) {
+  if (bmpCheckBuffer(image) != 0 ||
+      (bmpf::isRle(image->infoHeader) && !bmpDecodeRle(image))) {
     bmpFree(image);
     return nullptr;
   }

@@ -4,8 +4,8 @@
 
 #include "bmp/bmp.h"
 #include "bmp/bmpfields.h"
-#include "common/diag.h"
 #include "common/fileload.h"
+#include "frontend/frontend.h"
 #include "platform/platform.h"
 #include "platform/replace.h"
 

@@ -22,6 +22,13 @@ void setRgb(uint8_t* e, uint8_t r, uint8_t g, uint8_t b) {
 // The odd shade that marks a partly transparent black: 255 for alpha 0,
 // down to 3 for alpha 0x7F.
 uint8_t oddShade(uint8_t alpha) { return static_cast<uint8_t>(2 * (kOpaque - alpha) + 1); }
+// The alpha an odd shade stands for.
+uint8_t alphaOfShade(uint8_t shade) { return static_cast<uint8_t>(kOpaque - (shade - 1) / 2); }
+
+bool isOddGreen(const uint8_t* e) { return e[0] == 0 && e[2] == 0 && e[1] > 2 && (e[1] & 1); }
+bool isOddMagenta(const uint8_t* e) {
+  return e[1] == 0 && e[0] == e[2] && e[0] > 2 && (e[0] & 1);
+}
 }  // namespace
 
 bool pictureColourOption(char letter, char third, PictureColourOptions* o) {
@@ -127,14 +134,26 @@ void paletteBlackToOddMagentas(uint8_t* pal, uint32_t count) {
 void paletteOddGreensToBlack(uint8_t* pal, uint32_t count) {
   for (uint32_t i = 0; i < count; ++i) {
     uint8_t* e = entry(pal, i);
-    if (e[3] != kOpaque && e[0] == 0 && e[2] == 0 && e[1] > 2 && (e[1] & 1)) colorSetBlack(e);
+    if (e[3] != kOpaque && isOddGreen(e)) colorSetBlack(e);
   }
 }
 
 void paletteOddMagentasToBlack(uint8_t* pal, uint32_t count) {
   for (uint32_t i = 0; i < count; ++i) {
     uint8_t* e = entry(pal, i);
-    if (e[3] != kOpaque && e[1] == 0 && e[0] == e[2] && e[0] > 2 && (e[0] & 1)) colorSetBlack(e);
+    if (e[3] != kOpaque && isOddMagenta(e)) colorSetBlack(e);
+  }
+}
+
+void paletteAlphaFromMarks(uint8_t* pal, uint32_t count, bool green) {
+  for (uint32_t i = 0; i < count; ++i) {
+    uint8_t* e = entry(pal, i);
+    if (i == 0 && colorIsMagenta(e))
+      e[3] = 0;
+    else if (green ? isOddGreen(e) : isOddMagenta(e))
+      e[3] = alphaOfShade(green ? e[1] : e[0]);
+    else
+      e[3] = kOpaque;
   }
 }
 

@@ -63,6 +63,10 @@ void paletteBlackToOddGreens(uint8_t* pal, uint32_t count);
 void paletteBlackToOddMagentas(uint8_t* pal, uint32_t count);
 void paletteOddGreensToBlack(uint8_t* pal, uint32_t count);
 void paletteOddMagentasToBlack(uint8_t* pal, uint32_t count);
+// For a palette whose alpha an editor has dropped: every alpha set again
+// from the marks, an odd shade s giving 0x80 - (s - 1) / 2, a magenta entry
+// 0 (the background) 0, any other entry 0x80.
+void paletteAlphaFromMarks(uint8_t* pal, uint32_t count, bool green);
 // Entries with alpha < 0x80: colour := colour * alpha / 128.
 void paletteApplyAlphaBlack(uint8_t* pal, uint32_t count);
 // Entries with alpha < 0x80: colour blended over (r, g, b) in 128 steps.

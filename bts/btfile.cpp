@@ -4,12 +4,12 @@
 #include <cstring>
 #include <string>
 
-#include "common/safeout.h"
-#include "common/alloc.h"
-#include "common/diag.h"
-#include "common/fileio.h"
 #include "common/le.h"
 #include "common/strutil.h"
+#include "frontend/alloc.h"
+#include "frontend/files.h"
+#include "frontend/frontend.h"
+#include "frontend/streams.h"
 
 namespace {
 const uint8_t kIdentificator[4] = {8, 0, 0, 0};

@@ -7,11 +7,11 @@
 
 #include "bts/btfile.h"
 #include "bts/dialog.h"
-#include "common/safeout.h"
-#include "common/alloc.h"
-#include "common/diag.h"
-#include "common/fileio.h"
 #include "common/le.h"
+#include "frontend/alloc.h"
+#include "frontend/files.h"
+#include "frontend/frontend.h"
+#include "frontend/streams.h"
 #include "platform/platform.h"
 
 namespace {

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "common/diag.h"
 #include "common/le.h"
 #include "common/strutil.h"
+#include "frontend/frontend.h"
 
 namespace {
 const char kDefaultSeparator[] = "\r\n--------------------------------------------------End--\r\n";

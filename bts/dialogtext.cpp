@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/safeout.h"
-#include "common/diag.h"
-#include "common/fileio.h"
 #include "common/strutil.h"
+#include "frontend/files.h"
+#include "frontend/frontend.h"
+#include "frontend/streams.h"
 #include "texttable/chartable.h"
 #include "texttable/convert.h"
 
@@ -47,20 +47,48 @@ void warnPieceCount(bool bytesLeft, uint32_t found, uint32_t expected, const cha
            name);
 }
 
-// Pieces of the text file between separators, at most `expected` of them.
-std::vector<Piece> splitAtSeparators(const DialogView& view, const uint8_t* text, uint32_t length) {
+// The text file cut at every separator: the pieces before each separator,
+// and whether bytes follow the last one.
+struct SeparatedText {
   std::vector<Piece> pieces;
+  bool tail;
+};
+
+SeparatedText splitAtSeparators(const DialogView& view, const uint8_t* text, uint32_t length) {
+  SeparatedText split;
   uint32_t pos = 0;
-  while (pieces.size() < view.nonEmptyCount) {
-    const uint8_t* found = memFind(text + pos, static_cast<int32_t>(length - pos), view.separator,
-                                   static_cast<int32_t>(view.separatorLength));
-    if (!found) break;
+  while (const uint8_t* found = memFind(text + pos, static_cast<int32_t>(length - pos), view.separator,
+                                        static_cast<int32_t>(view.separatorLength))) {
     uint32_t end = static_cast<uint32_t>(found - text);
-    pieces.push_back({text + pos, end - pos});
+    split.pieces.push_back({text + pos, end - pos});
     pos = end + view.separatorLength;
   }
-  warnPieceCount(pos < length, static_cast<uint32_t>(pieces.size()), view.nonEmptyCount, view.name);
-  return pieces;
+  split.tail = pos < length;
+  return split;
+}
+
+bool holdsCrLf(const uint8_t* data, uint32_t length) {
+  static const uint8_t kCrLf[] = {'\r', '\n'};
+  return memFind(data, static_cast<int32_t>(length), kCrLf, 2) != nullptr;
+}
+
+// Every text must end with its separator and the file must hold exactly as
+// many as the section has texts; anything else is refused before a byte is
+// written. Text after all expected texts counts as one more.
+void requireTextCount(const DialogView& view, const SeparatedText& split, const uint8_t* text,
+                      uint32_t length, const char* textPath) {
+  uint32_t expected = view.nonEmptyCount;
+  uint32_t closed = static_cast<uint32_t>(split.pieces.size());
+  warnPieceCount(closed > expected || split.tail, closed, expected, view.name);
+  if (closed == expected && !split.tail) return;
+  uint32_t found = closed + (split.tail && closed >= expected ? 1 : 0);
+  bool lfOnly = holdsCrLf(view.separator, view.separatorLength) && !holdsCrLf(text, length) &&
+                std::memchr(text, '\n', length) != nullptr;
+  if (lfOnly)
+    fatal("ERROR: found %u texts, expected %u: the file has LF line ends, separator lines must "
+          "end with CR LF: nothing written : %s\n",
+          found, expected, textPath);
+  fatal("ERROR: found %u texts, expected %u: nothing written : %s\n", found, expected, textPath);
 }
 
 // Pieces of converted bytes, each up to and with its zero byte.
@@ -92,15 +120,17 @@ void pieceOffsets(const DialogView& view, const std::vector<uint32_t>& pieceLeng
   }
 }
 
-std::vector<uint8_t> importSeparated(const DialogView& view, const uint8_t* text, uint32_t length) {
-  std::vector<Piece> pieces = splitAtSeparators(view, text, length);
+std::vector<uint8_t> importSeparated(const DialogView& view, const uint8_t* text, uint32_t length,
+                                     const char* textPath) {
+  SeparatedText split = splitAtSeparators(view, text, length);
+  requireTextCount(view, split, text, length, textPath);
+  const std::vector<Piece>& pieces = split.pieces;
   std::vector<uint8_t> area;
   std::vector<uint32_t> lengths;
-  for (uint32_t j = 0; j < view.nonEmptyCount; ++j) {
+  for (uint32_t j = 0; j < pieces.size(); ++j) {
     uint8_t* bytes = nullptr;
     uint32_t byteCount = 0;
-    if (j < pieces.size() &&
-        dialogFromText(pieces[j].data, pieces[j].length, &bytes, &byteCount, j, view.name)) {
+    if (dialogFromText(pieces[j].data, pieces[j].length, &bytes, &byteCount, j, view.name)) {
       area.insert(area.end(), bytes, bytes + byteCount);
       std::free(bytes);
     } else {
@@ -150,8 +180,8 @@ void dialogExportWithTable(const uint8_t* sectionData, uint32_t sectionSize, con
 }
 
 std::vector<uint8_t> dialogImportText(const DialogView& view, const uint8_t* text,
-                                      uint32_t textLength) {
-  return view.separatorOn ? importSeparated(view, text, textLength)
+                                      uint32_t textLength, const char* textPath) {
+  return view.separatorOn ? importSeparated(view, text, textLength, textPath)
                           : importWhole(view, text, textLength);
 }
 
@@ -161,7 +191,7 @@ std::vector<uint8_t> dialogImport(const uint8_t* sectionData, uint32_t sectionSi
   DialogView view = dialogOpenOrDie(sectionData, sectionSize, name);
   uint32_t textLength = 0;
   uint8_t* text = fileLoadS(textPath, &textLength);
-  std::vector<uint8_t> section = dialogImportText(view, text, textLength);
+  std::vector<uint8_t> section = dialogImportText(view, text, textLength, textPath);
   std::free(text);
   dialogClose(&view);
   tblFree();

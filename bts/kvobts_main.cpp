@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
 #include "bts/btfile.h"
 #include "bts/dialog.h"
 #include "bts/dialogtext.h"
-#include "common/safeout.h"
-#include "common/diag.h"
 #include "common/strutil.h"
-#include "common/fileio.h"
+#include "frontend/files.h"
+#include "frontend/frontend.h"
+#include "frontend/streams.h"
+#include "platform/platform.h"
 #include "texttable/chartable.h"
 
 namespace {

@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/platform.h"
 #include "bts/btsc.h"
 #include "bts/dialog.h"
-#include "common/diag.h"
 #include "common/strutil.h"
+#include "frontend/frontend.h"
+#include "platform/platform.h"
 
 namespace {
 enum class Mode { None, Create, Import, Nothing };

@@ -21,10 +21,11 @@ function(kvo_library name)
 endfunction()
 
 # kvo_program(name SOURCES ... LIBS ...): one of the toolkit's executables.
+# Every program's front end prints and ends the process through kvo_frontend.
 function(kvo_program name)
   cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${A_SOURCES})
-  target_link_libraries(${name} PRIVATE ${A_LIBS})
+  target_link_libraries(${name} PRIVATE ${A_LIBS} kvo_frontend)
   kvo_warnings(${name})
   if(KVO_STATIC_RUNTIME AND NOT MSVC)
     target_link_options(${name} PRIVATE -static-libstdc++ -static-libgcc)

@@ -1,17 +1,38 @@
 // The game's compressed file format: a type byte, the 32-bit decompressed size,
 // then the payload (type 0: the data itself; types 1 and 2: a token stream of
 // raw runs, byte runs and back-references into the last 2048 or 4096 bytes).
+//
+// The library reports failures as values (common/outcome.h): warnings and the
+// errors after which the work goes on go to the caller's Messages.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+
+#include "common/fileload.h"
+#include "common/outcome.h"
 
 // Every token stream is decoded as if 4096 zero bytes preceded the output;
 // back-references at the start of a file may reach into them.
 constexpr uint32_t kCxHistory = 4096;
 constexpr uint32_t kCxHeaderSize = 5;
-// Longest raw run a single flag byte can announce.
+
+// The flag byte that starts each token of a stream.
+constexpr uint8_t kCxEndFlag = 0x00;
+// Flags 1 to kCxMaxRaw: that many bytes follow and are copied as they are.
 constexpr uint32_t kCxMaxRaw = 125;
+// A run of one byte: count - kCxShortRunBias in one byte, then the value.
+constexpr uint8_t kCxShortRunFlag = 0x7E;
+constexpr uint32_t kCxShortRunBias = 4;
+constexpr uint32_t kCxShortRunLongest = kCxShortRunBias + 0xFF;
+// A longer run: the count in two bytes (little-endian), then the value.
+constexpr uint8_t kCxLongRunFlag = 0x7F;
+constexpr uint32_t kCxLongRunLongest = 0xFFFF;
+// Flags from kCxBackRefFlag on: a back-reference; the flag's other bits and
+// one more byte hold count - kCxShortestMatch and distance - 1.
+constexpr uint8_t kCxBackRefFlag = 0x80;
+constexpr uint32_t kCxShortestMatch = 3;
 
 // Back-reference geometry of one compressed type.
 struct CxGeometry {
@@ -23,59 +44,64 @@ struct CxGeometry {
 };
 constexpr CxGeometry kCxType1{18, 2048, 3, 0x0F, 0x07};
 constexpr CxGeometry kCxType2{10, 4096, 4, 0x07, 0x0F};
-// Type 1 or 2; any other type prints "unknown compression type" and exits.
-CxGeometry cxGeometry(int type);
+// Type 1 or 2; any other type fails with "unknown compression type".
+Result<CxGeometry> cxGeometry(int type);
+
+// A block of bytes owned by its holder. History blocks keep kCxHistory zero
+// bytes in front of data(); `size` counts the bytes from data() on.
+struct CxBlock {
+  std::unique_ptr<uint8_t[]> bytes;
+  uint32_t front = 0;
+  uint32_t size = 0;
+  uint8_t* data() const { return bytes.get() + front; }
+};
+// Blocks of 2 GiB or more, and allocations that fail, are refused with
+// "ERROR: cannot malloc N bytes." (N the whole block's size).
+Status cxCheckBlockSize(unsigned long long size);
+Result<CxBlock> cxAllocBlock(unsigned long long size);
+Result<CxBlock> cxAllocHistory(uint32_t size);
 
 // Decodes a token stream into dst (which must have kCxHistory zero bytes in
-// front of it) and returns the number of bytes produced. A short stream prints
-// "WARN: not all decoded to output file".
-uint32_t cxDecode(const uint8_t* src, uint32_t srcLen, uint8_t* dst, uint32_t dstCap, int type);
+// front of it) and returns the number of bytes produced. A short stream
+// reports "WARN: not all decoded to output file".
+Result<uint32_t> cxDecode(const uint8_t* src, uint32_t srcLen, uint8_t* dst, uint32_t dstCap,
+                          int type, const Messages& messages);
 // cxDecode that also writes one log line per token (and a dump of the bytes
 // it produced) to `log`.
-uint32_t cxLogDecode(const uint8_t* src, uint32_t srcLen, uint8_t* dst, uint32_t dstCap, int type,
-                     FILE* log);
+Result<uint32_t> cxLogDecode(const uint8_t* src, uint32_t srcLen, uint8_t* dst, uint32_t dstCap,
+                             int type, FILE* log, const Messages& messages);
 
-// A block of kCxHistory zero bytes followed by `size` bytes; the data part is
-// returned (release with cxFreeHistory). Blocks of 2 GiB or more, or failed
-// allocations, print "ERROR: cannot malloc %u bytes." and exit.
-uint8_t* cxAllocHistory(uint32_t size);
-void cxFreeHistory(uint8_t* data);
-// A block of `size` bytes, computed without wrapping; the same refusal rule.
-uint8_t* cxMallocBlock(unsigned long long size);
+// Header checks shared by both decompressing tools: the type byte must be 0 to
+// 2 and the file must hold the whole 5-byte header.
+Status cxCheckHeader(const uint8_t* file, uint32_t fileSize, const char* path);
+// A stored (type 0) file must hold its whole declared data.
+Status cxCheckStoredSize(uint32_t fileSize, uint32_t declared, const char* path);
 
-// Refuses a block size as cxMallocBlock does, without allocating.
-void cxCheckBlockSize(unsigned long long size);
-
-// Whole-file decompression used by kvocx -d.
-void cxDecompressFile(const char* inPath, const char* outPath);
 // Whole-file decompression without a log, for both tools: the output file is
-// written while the stream is decoded. `quoted` selects kvocxd's messages
-// (fileLoadQ / fileSaveQ) instead of kvocx's (fileLoadE / fileSaveE).
-void cxDecompressPlain(const char* inPath, const char* outPath, bool quoted);
+// written while the stream is decoded. The wording selects the load and save
+// messages: kvocx's plain ones or kvocxd's quoted ones.
+Status cxDecompressPlain(const char* inPath, const char* outPath, FileWording wording,
+                         const Messages& messages);
+// kvocx -d.
+Status cxDecompressFile(const char* inPath, const char* outPath, const Messages& messages);
+// kvocxd's whole-file decompression: quoted messages, and with `logging` a
+// header and one line per token written to logPath (created) or, when
+// logPath is null, to standard output.
+Status cxdDecompressFile(const char* inPath, const char* outPath, bool logging, const char* logPath,
+                         const Messages& messages);
 
 // Greedy compressor. `in` must have kCxHistory zero bytes in front of it.
 // `target` is the wanted stream size (0 = none): the end of the data is then
 // stored uncompressed to make the stream larger. Returns the stream size,
 // end token included.
-uint32_t cxEncode(const uint8_t* in, uint32_t inLen, uint8_t* out, uint32_t outCap, int type,
-                  uint32_t target);
+Result<uint32_t> cxEncode(const uint8_t* in, uint32_t inLen, uint8_t* out, uint32_t outCap,
+                          int type, uint32_t target, const Messages& messages);
 
 // Compresses a memory image (with kCxHistory zero bytes in front of `in`) into
-// a new block holding the complete compressed file; *fileSize is its length.
+// a new block holding the complete compressed file (`size` its length).
 // padding 0 or 1 = none; wanted 0 = no wanted file size.
-uint8_t* cxCompressBuffer(const uint8_t* in, uint32_t inLen, int type, uint32_t padding,
-                          uint32_t wanted, uint32_t* fileSize);
-// Whole-file compression used by kvocx -c.
-void cxCompressFile(const char* inPath, const char* outPath, int type, uint32_t padding,
-                    uint32_t wanted);
-
-// Header checks shared by both decompressing tools: the type byte must be 0 to
-// 2 and the file must hold the whole 5-byte header; both failures exit.
-void cxCheckHeader(const uint8_t* file, uint32_t fileSize, const char* path);
-// A stored (type 0) file must hold its whole declared data; exits otherwise.
-void cxCheckStoredSize(uint32_t fileSize, uint32_t declared, const char* path);
-
-// kvocxd's whole-file decompression: quoted-family messages, and with
-// `logging` a header and one line per token written to logPath (created) or,
-// when logPath is null, to standard output.
-void cxdDecompressFile(const char* inPath, const char* outPath, bool logging, const char* logPath);
+Result<CxBlock> cxCompressBuffer(const uint8_t* in, uint32_t inLen, int type, uint32_t padding,
+                                 uint32_t wanted, const Messages& messages);
+// kvocx -c.
+Status cxCompressFile(const char* inPath, const char* outPath, int type, uint32_t padding,
+                      uint32_t wanted, const Messages& messages);

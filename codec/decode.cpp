@@ -3,18 +3,16 @@
 #include <cstring>
 
 #include "codec/codec.h"
-#include "codec/filemap.h"
 #include "codec/token.h"
-#include "common/diag.h"
-#include "common/fileload.h"
 #include "common/le.h"
+#include "platform/filemap.h"
 #include "platform/platform.h"
 #include "platform/replace.h"
 
-CxGeometry cxGeometry(int type) {
-  if (type == 1) return kCxType1;
-  if (type == 2) return kCxType2;
-  fatal("ERROR: unknown compression type %d\n", type);
+Result<CxGeometry> cxGeometry(int type) {
+  if (type == 1) return {kCxType1, Status()};
+  if (type == 2) return {kCxType2, Status()};
+  return {CxGeometry{}, failure("ERROR: unknown compression type %d\n", type)};
 }
 
 namespace {
@@ -33,8 +31,8 @@ inline void store64(uint8_t* p, uint64_t v) { std::memcpy(p, &v, 8); }
 // Reading back bytes just written with narrower stores would stall the
 // processor. kPatternCopies[distance] repeats the low `distance` bytes over
 // 8 bytes: the copies do not overlap, so the product never carries.
-const uint64_t kPatternMask[8] = {0, 0xFF, 0xFFFF, 0xFFFFFF, 0xFFFFFFFF, 0xFFFFFFFFFF,
-                                  0xFFFFFFFFFFFF, 0xFFFFFFFFFFFFFF};
+const uint64_t kPatternMask[8] = {0,          0xFF,         0xFFFF,         0xFFFFFF,
+                                  0xFFFFFFFF, 0xFFFFFFFFFF, 0xFFFFFFFFFFFF, 0xFFFFFFFFFFFFFF};
 const uint64_t kPatternCopies[8] = {0,
                                     0x0101010101010101ull,
                                     0x0001000100010001ull,
@@ -57,20 +55,21 @@ void decodeBulk(const uint8_t** sp, const uint8_t* sEnd, uint8_t** dp, uint8_t* 
   // A token reads at most 1 + 128 stream bytes here and writes at most 260.
   while (sEnd - s >= 1 + 128 && dEnd - d >= 260) {
     const uint32_t flag = s[0];
-    if (flag == 0 || flag - 0x7E < 2) {
-      if (flag == 0) break;
-      const uint32_t count = flag == 0x7E ? s[1] + 4u : rd16(s + 1);
-      const uint8_t value = flag == 0x7E ? s[2] : s[3];
+    if (flag == kCxEndFlag || flag - kCxShortRunFlag < 2) {
+      if (flag == kCxEndFlag) break;
+      const bool shortRun = flag == kCxShortRunFlag;
+      const uint32_t count = shortRun ? s[1] + kCxShortRunBias : rd16(s + 1);
+      const uint8_t value = shortRun ? s[2] : s[3];
       if (static_cast<uint32_t>(dEnd - d) < count) break;
       std::memset(d, value, count);
       d += count;
-      s += flag == 0x7E ? 3 : 4;
+      s += shortRun ? 3 : 4;
       continue;
     }
-    const bool ref = flag >= 0x80;
-    const uint32_t f = flag & 0x7F;
+    const bool ref = flag >= kCxBackRefFlag;
+    const uint32_t f = flag & (kCxBackRefFlag - 1u);
     const uint32_t distance = (f & kDistHighMask) * 256u + s[1] + 1;
-    const uint32_t count = ref ? ((f >> kCountShift) & kCountMask) + 3 : flag;
+    const uint32_t count = ref ? ((f >> kCountShift) & kCountMask) + kCxShortestMatch : flag;
     const uint8_t* from = ref ? d - distance : s + 1;
     s += ref ? 2 : 1 + flag;
     if (count > 24) {  // only raw runs are this long
@@ -163,25 +162,32 @@ uint64_t decodePieces(const uint8_t* s, const uint8_t* sEnd, uint8_t* dst, uint6
 }
 
 uint64_t decodeAll(const uint8_t* src, uint32_t srcLen, uint8_t* dst, uint64_t total, uint64_t room,
-                   int type, OutputFile* out) {
-  const CxGeometry g = cxGeometry(type);
-  if (type == 1) return decodePieces<3, 0x0F, 0x07>(src, src + srcLen, dst, total, room, g, out);
+                   const CxGeometry& g, OutputFile* out) {
+  if (g.window == kCxType1.window)
+    return decodePieces<3, 0x0F, 0x07>(src, src + srcLen, dst, total, room, g, out);
   return decodePieces<4, 0x07, 0x0F>(src, src + srcLen, dst, total, room, g, out);
 }
 
 // The buffer of a whole-file decompression: the output passes through it.
 const uint32_t kPiece = 256 * 1024;
 
+const char kNotAllDecoded[] = "WARN: not all decoded to output file\n";
+
 // Decodes a stream of the declared size straight into the output file.
-void decodeToFile(const uint8_t* stream, uint32_t streamLen, uint32_t declared, int type,
-                  const char* outPath, bool quoted) {
+Status decodeToFile(const uint8_t* stream, uint32_t streamLen, uint32_t declared, int type,
+                    const char* outPath, FileWording wording, const Messages& messages) {
+  const Result<CxGeometry> g = cxGeometry(type);
+  if (!g.ok()) return g.status;
   // The output is refused on the same terms as a buffer holding it whole.
-  cxCheckBlockSize(0ull + kCxHistory + declared);
+  const Status fits = cxCheckBlockSize(0ull + kCxHistory + declared);
+  if (!fits.ok()) return fits;
   const uint32_t room = declared < kPiece ? declared : kPiece;
-  uint8_t* buffer = cxAllocHistory(room);
+  Result<CxBlock> block = cxAllocHistory(room);
+  if (!block.ok()) return block.status;
+  uint8_t* const buffer = block.value.data();
   OutputFile out(outPath);
-  uint64_t got = decodeAll(stream, streamLen, buffer, declared, room, type, &out);
-  if (got < declared) report("WARN: not all decoded to output file\n");
+  uint64_t got = decodeAll(stream, streamLen, buffer, declared, room, g.value, &out);
+  if (got < declared) report(messages, "%s", kNotAllDecoded);
   // Bytes a short stream never decoded are zeros.
   std::memset(buffer, 0, room);
   while (got < declared) {
@@ -189,69 +195,70 @@ void decodeToFile(const uint8_t* stream, uint32_t streamLen, uint32_t declared, 
     out.write(buffer, n);
     got += n;
   }
-  const bool ok = out.close();
-  cxFreeHistory(buffer);
-  // The messages of fileSaveQ and fileSaveE.
-  if (!ok && quoted)
-    fatal("ERROR: couldn't write data (%u bytes) to file '%s'\n", declared, outPath);
-  if (!ok) fatal("ERROR: couldn't write data (%u bytes) to file : %s\n", declared, outPath);
+  if (out.close()) return Status();
+  // The message of a whole-file save.
+  if (wording == FileWording::Quoted)
+    return failure("ERROR: couldn't write data (%u bytes) to file '%s'\n", declared, outPath);
+  return failure("ERROR: couldn't write data (%u bytes) to file : %s\n", declared, outPath);
 }
 
 }  // namespace
 
-uint32_t cxDecode(const uint8_t* src, uint32_t srcLen, uint8_t* dst, uint32_t dstCap, int type) {
-  const uint64_t got = decodeAll(src, srcLen, dst, dstCap, dstCap, type, nullptr);
-  if (got < dstCap) report("WARN: not all decoded to output file\n");
-  return static_cast<uint32_t>(got);
+Result<uint32_t> cxDecode(const uint8_t* src, uint32_t srcLen, uint8_t* dst, uint32_t dstCap,
+                          int type, const Messages& messages) {
+  const Result<CxGeometry> g = cxGeometry(type);
+  if (!g.ok()) return {0, g.status};
+  const uint64_t got = decodeAll(src, srcLen, dst, dstCap, dstCap, g.value, nullptr);
+  if (got < dstCap) report(messages, "%s", kNotAllDecoded);
+  return {static_cast<uint32_t>(got), Status()};
 }
 
-void cxCheckHeader(const uint8_t* file, uint32_t fileSize, const char* path) {
-  if (file[0] > 2) fatal("ERROR: Unknown compression type %d : %s\n", file[0], path);
+Status cxCheckHeader(const uint8_t* file, uint32_t fileSize, const char* path) {
+  if (file[0] > 2) return failure("ERROR: Unknown compression type %d : %s\n", file[0], path);
   if (fileSize < kCxHeaderSize)
-    fatal("ERROR: file is too short for the 5-byte compressed file header (%u bytes) : %s\n",
-          fileSize, path);
+    return failure(
+        "ERROR: file is too short for the 5-byte compressed file header (%u bytes) : %s\n",
+        fileSize, path);
+  return Status();
 }
 
-void cxCheckStoredSize(uint32_t fileSize, uint32_t declared, const char* path) {
+Status cxCheckStoredSize(uint32_t fileSize, uint32_t declared, const char* path) {
   // Computed in 64 bits: a declared size near 4 GiB must not wrap.
   const unsigned long long needed = 0ull + declared + kCxHeaderSize;
   if (fileSize < needed)
-    fatal("ERROR: decoding type 0, filesize is lower than expected %u < %llu : %s\n", fileSize,
-          needed, path);
+    return failure("ERROR: decoding type 0, filesize is lower than expected %u < %llu : %s\n",
+                   fileSize, needed, path);
+  return Status();
 }
 
-void cxDecompressPlain(const char* inPath, const char* outPath, bool quoted) {
+Status cxDecompressPlain(const char* inPath, const char* outPath, FileWording wording,
+                         const Messages& messages) {
   // The input is mapped rather than copied where possible.
-  CxFileMap map;
-  uint8_t* loaded = nullptr;
+  PlatFileMap map;
+  Result<std::vector<uint8_t>> loaded;
   const uint8_t* file = nullptr;
   uint32_t fileSize = 0;
-  if (cxMapFile(inPath, outPath, &map)) {
-    file = map.data;
-    fileSize = map.size;
+  if (map.map(inPath, outPath)) {
+    file = map.data();
+    fileSize = map.size();
   } else {
-    long size = 0;
-    loaded = quoted ? fileLoadQ(inPath, &size) : fileLoadE(inPath, &size, 0, 0);
-    file = loaded;
-    fileSize = static_cast<uint32_t>(size);
+    loaded = loadFile(inPath, wording);
+    if (!loaded.ok()) return loaded.status;
+    file = loaded.value.data();
+    fileSize = static_cast<uint32_t>(loaded.value.size());
   }
-  cxCheckHeader(file, fileSize, inPath);
+  const Status header = cxCheckHeader(file, fileSize, inPath);
+  if (!header.ok()) return header;
   const int type = file[0];
   const uint32_t declared = rd32(file + 1);
-  if (type == 0) {
-    cxCheckStoredSize(fileSize, declared, inPath);
-    if (quoted) {
-      fileSaveQ(outPath, file + kCxHeaderSize, declared);
-    } else {
-      fileSaveE(outPath, file + kCxHeaderSize, declared);
-    }
-  } else {
-    decodeToFile(file + kCxHeaderSize, fileSize - kCxHeaderSize, declared, type, outPath, quoted);
-  }
-  cxUnmapFile(&map);
-  std::free(loaded);
+  if (type != 0)
+    return decodeToFile(file + kCxHeaderSize, fileSize - kCxHeaderSize, declared, type, outPath,
+                        wording, messages);
+  const Status stored = cxCheckStoredSize(fileSize, declared, inPath);
+  if (!stored.ok()) return stored;
+  return saveFile(outPath, file + kCxHeaderSize, declared, wording);
 }
 
-void cxDecompressFile(const char* inPath, const char* outPath) {
-  cxDecompressPlain(inPath, outPath, false);
+Status cxDecompressFile(const char* inPath, const char* outPath, const Messages& messages) {
+  return cxDecompressPlain(inPath, outPath, FileWording::Plain, messages);
 }

@@ -2,7 +2,6 @@
 
 #include "codec/codec.h"
 #include "codec/matchfind.h"
-#include "common/diag.h"
 
 namespace {
 
@@ -64,11 +63,11 @@ struct Encoder {
 
   void writeRun(uint32_t m) {
     const uint8_t value = in[ip];
-    if (m <= 259) {
-      w.put(0x7E);
-      w.put(static_cast<uint8_t>(m - 4));
+    if (m <= kCxShortRunLongest) {
+      w.put(kCxShortRunFlag);
+      w.put(static_cast<uint8_t>(m - kCxShortRunBias));
     } else {
-      w.put(0x7F);
+      w.put(kCxLongRunFlag);
       w.put(static_cast<uint8_t>(m & 0xFF));
       w.put(static_cast<uint8_t>(m >> 8));
     }
@@ -78,8 +77,8 @@ struct Encoder {
 
   void writeBackRef(const CxMatch& match) {
     const uint32_t d = match.distance - 1;
-    const uint32_t flag =
-        0x80 | ((d >> 8) & g.distHighMask) | (((match.length - 3) & g.countMask) << g.countShift);
+    const uint32_t flag = kCxBackRefFlag | ((d >> 8) & g.distHighMask) |
+                          (((match.length - kCxShortestMatch) & g.countMask) << g.countShift);
     w.put(static_cast<uint8_t>(flag));
     w.put(static_cast<uint8_t>(d & 0xFF));
     ip += match.length;
@@ -117,14 +116,16 @@ struct Encoder {
   }
 
   // Length of the run of equal bytes at the cursor when its first four bytes
-  // are equal (at most 65535), else 0. Compares 4 and then 8 bytes at a time.
+  // are equal (at most the longest run), else 0. Compares 4 and then 8 bytes
+  // at a time.
   uint32_t runAtCursor(uint32_t remaining) const {
     const uint8_t* p = in + ip;
-    if (remaining < 4) return 0;
+    static_assert(kCxShortRunBias == 4, "a run is found by its first four bytes");
+    if (remaining < kCxShortRunBias) return 0;
     uint32_t first4;
     std::memcpy(&first4, p, 4);
     if (first4 != p[0] * 0x01010101u) return 0;
-    const uint32_t limit = remaining < 65535 ? remaining : 65535;
+    const uint32_t limit = remaining < kCxLongRunLongest ? remaining : kCxLongRunLongest;
     const uint64_t same = p[0] * 0x0101010101010101ull;
     uint32_t m = 4;
     for (; m + 8 <= limit; m += 8) {
@@ -177,7 +178,7 @@ uint64_t encodeStream(const uint8_t* in, uint32_t inLen, uint8_t* out, uint32_t 
   Encoder<kChecked, kWindow, kLongest> e{in, inLen, g, w, target, 0, 0, finder};
   e.loop();
   e.flushRaw();
-  e.w.put(0);
+  e.w.put(kCxEndFlag);
   *ip = e.ip;
   return e.w.pos;
 }
@@ -195,9 +196,11 @@ uint64_t encodeType(bool checked, const uint8_t* in, uint32_t inLen, uint8_t* ou
 
 }  // namespace
 
-uint32_t cxEncode(const uint8_t* in, uint32_t inLen, uint8_t* out, uint32_t outCap, int type,
-                  uint32_t target) {
-  const CxGeometry g = cxGeometry(type);
+Result<uint32_t> cxEncode(const uint8_t* in, uint32_t inLen, uint8_t* out, uint32_t outCap,
+                          int type, uint32_t target, const Messages& messages) {
+  const Result<CxGeometry> geometry = cxGeometry(type);
+  if (!geometry.ok()) return {0, geometry.status};
+  const CxGeometry& g = geometry.value;
   CxMatchFinder finder;
   cxMatchFinderInit(&finder, in, inLen, g);
   // The largest stream: every byte in raw runs of 125, one flag byte each,
@@ -210,10 +213,9 @@ uint32_t cxEncode(const uint8_t* in, uint32_t inLen, uint8_t* out, uint32_t outC
                                      checked, in, inLen, out, outCap, g, target, &finder, &ip)
                                : encodeType<kCxType2.window, kCxType2.longest>(
                                      checked, in, inLen, out, outCap, g, target, &finder, &ip);
-  cxMatchFinderFree(&finder);
   if (written > outCap)
-    report("ERROR: output data out of buffer range : needed %llu - got %u\n",
+    report(messages, "ERROR: output data out of buffer range : needed %llu - got %u\n",
            static_cast<unsigned long long>(written), outCap);
-  if (ip < inLen) report("WARN: not all data compressed\n");
-  return static_cast<uint32_t>(written);
+  if (ip < inLen) report(messages, "WARN: not all data compressed\n");
+  return {static_cast<uint32_t>(written), Status()};
 }

@@ -1,10 +1,10 @@
 // kvocx: compresses a file into the game's compressed format or decompresses one.
 #include <cstdio>
 
-#include "platform/platform.h"
 #include "codec/codec.h"
-#include "common/diag.h"
-#include "common/numparse.h"
+#include "frontend/frontend.h"
+#include "frontend/numbers.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -112,11 +112,11 @@ int main(int argc, char** argv) {
     case Mode::P:
       break;
     case Mode::Compress:
-      cxCompressFile(settings.inFile, settings.outFile, settings.type, settings.padding,
-                     settings.wanted);
+      exitOnFailure(cxCompressFile(settings.inFile, settings.outFile, settings.type,
+                                   settings.padding, settings.wanted, stderrMessages()));
       break;
     case Mode::Decompress:
-      cxDecompressFile(settings.inFile, settings.outFile);
+      exitOnFailure(cxDecompressFile(settings.inFile, settings.outFile, stderrMessages()));
       break;
   }
   return 0;

@@ -1,9 +1,9 @@
 // kvocxd: decompresses one compressed game file and can log every token.
 #include <cstdio>
 
-#include "platform/platform.h"
 #include "codec/codec.h"
-#include "common/diag.h"
+#include "frontend/frontend.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   parseArguments(argc, argv);
-  cxdDecompressFile(settings.inFile, settings.outFile, settings.logging,
-                    settings.logging ? settings.logFile : nullptr);
+  exitOnFailure(cxdDecompressFile(settings.inFile, settings.outFile, settings.logging,
+                                  settings.logging ? settings.logFile : nullptr, stderrMessages()));
   return 0;
 }

@@ -3,8 +3,6 @@
 
 #include "codec/codec.h"
 #include "codec/token.h"
-#include "common/diag.h"
-#include "common/fileload.h"
 #include "common/le.h"
 #include "platform/platform.h"
 #include "platform/replace.h"
@@ -50,9 +48,11 @@ static void logToken(FILE* log, const CxToken& t, const uint8_t* from, const uin
   }
 }
 
-uint32_t cxLogDecode(const uint8_t* src, uint32_t srcLen, uint8_t* dst, uint32_t dstCap, int type,
-                     FILE* log) {
-  const CxGeometry g = cxGeometry(type);
+Result<uint32_t> cxLogDecode(const uint8_t* src, uint32_t srcLen, uint8_t* dst, uint32_t dstCap,
+                             int type, FILE* log, const Messages& messages) {
+  const Result<CxGeometry> geometry = cxGeometry(type);
+  if (!geometry.ok()) return {0, geometry.status};
+  const CxGeometry& g = geometry.value;
   const uint8_t* s = src;
   const uint8_t* const sEnd = src + srcLen;
   uint8_t* d = dst;
@@ -66,57 +66,69 @@ uint32_t cxLogDecode(const uint8_t* src, uint32_t srcLen, uint8_t* dst, uint32_t
     if (t.kind == CxTokenKind::End) break;
     s += t.size;
   }
-  if (d < dEnd) report("WARN: not all decoded to output file\n");
-  return static_cast<uint32_t>(d - dst);
+  if (d < dEnd) report(messages, "WARN: not all decoded to output file\n");
+  return {static_cast<uint32_t>(d - dst), Status()};
 }
 
 // The log file is created only once the input has been read and its header
 // checked, so a failed run does not truncate an existing log.
-static FILE* openLog(const char* logPath) {
-  if (!logPath) return stdout;
+static Result<FILE*> openLog(const char* logPath) {
+  if (!logPath) return {stdout, Status()};
   FILE* log = platReplaceOpen(logPath, "w");
-  if (!log) fatal("ERROR: cannot open file '%s'\n", logPath);
-  return log;
+  if (!log) return {nullptr, failure("ERROR: cannot open file '%s'\n", logPath)};
+  return {log, Status()};
 }
 
 // A log that could not be written whole is an error, not a finished run; an
 // older log of that name is then kept.
-static void closeLog(FILE* log, const char* logPath) {
-  if (log != stdout && !platReplaceCommit(log)) fatal("ERROR: cannot write file '%s'\n", logPath);
+static Status closeLog(FILE* log, const char* logPath) {
+  if (log != stdout && !platReplaceCommit(log))
+    return failure("ERROR: cannot write file '%s'\n", logPath);
+  return Status();
 }
 
-void cxdDecompressFile(const char* inPath, const char* outPath, bool logging, const char* logPath) {
-  if (!logging) {
-    cxDecompressPlain(inPath, outPath, true);
-    return;
-  }
+// A run that fails before its log is complete keeps an older log of that name.
+static Status dropLog(FILE* log, const Status& why) {
+  if (log != stdout) platReplaceDiscard(log);
+  return why;
+}
+
+Status cxdDecompressFile(const char* inPath, const char* outPath, bool logging, const char* logPath,
+                         const Messages& messages) {
+  if (!logging) return cxDecompressPlain(inPath, outPath, FileWording::Quoted, messages);
   // Logging reads the input whole and writes the output at the end: the log
   // may even replace the input file.
-  long size = 0;
-  uint8_t* file = fileLoadQ(inPath, &size);
-  const uint32_t fileSize = static_cast<uint32_t>(size);
-  cxCheckHeader(file, fileSize, inPath);
+  const Result<std::vector<uint8_t>> loaded = loadFile(inPath, FileWording::Quoted);
+  if (!loaded.ok()) return loaded.status;
+  const uint8_t* file = loaded.value.data();
+  const uint32_t fileSize = static_cast<uint32_t>(loaded.value.size());
+  const Status header = cxCheckHeader(file, fileSize, inPath);
+  if (!header.ok()) return header;
   const int type = file[0];
   const uint32_t declared = rd32(file + 1);
-  FILE* log = openLog(logPath);
+  const Result<FILE*> opened = openLog(logPath);
+  if (!opened.ok()) return opened.status;
+  FILE* log = opened.value;
   std::fprintf(log, "Filename          : %s\n", inPath);
   std::fprintf(log, "Filesize          : %u (0x%X)\n", fileSize, fileSize);
   std::fprintf(log, "Compression type  : %u \n", type);
   std::fprintf(log, "Decompressed size : %u \n", declared);
   if (type == 0) {
-    cxCheckStoredSize(fileSize, declared, inPath);
-    closeLog(log, logPath);
-    fileSaveQ(outPath, file + kCxHeaderSize, declared);
-    std::free(file);
-    return;
+    const Status stored = cxCheckStoredSize(fileSize, declared, inPath);
+    if (!stored.ok()) return dropLog(log, stored);
+    const Status closed = closeLog(log, logPath);
+    if (!closed.ok()) return closed;
+    return saveFile(outPath, file + kCxHeaderSize, declared, FileWording::Quoted);
   }
-  uint8_t* out = cxAllocHistory(declared);
+  const Result<CxBlock> out = cxAllocHistory(declared);
+  if (!out.ok()) return dropLog(log, out.status);
   const uint8_t* stream = file + kCxHeaderSize;
   const uint32_t streamLen = fileSize - kCxHeaderSize;
-  const uint32_t got = cxLogDecode(stream, streamLen, out, declared, type, log);
-  closeLog(log, logPath);
-  std::memset(out + got, 0, declared - got);
-  fileSaveQ(outPath, out, declared);
-  cxFreeHistory(out);
-  std::free(file);
+  const Result<uint32_t> got =
+      cxLogDecode(stream, streamLen, out.value.data(), declared, type, log, messages);
+  if (!got.ok()) return dropLog(log, got.status);
+  const Status closed = closeLog(log, logPath);
+  if (!closed.ok()) return closed;
+  std::memset(out.value.data() + got.value, 0, declared - got.value);
+  return saveFile(outPath, out.value.data(), declared, FileWording::Quoted);
 }

@@ -1,9 +1,6 @@
 #include "codec/matchfind.h"
 
-#include <cstdlib>
 #include <cstring>
-
-#include "common/alloc.h"
 
 using namespace cxmf;
 
@@ -68,17 +65,13 @@ void cxMatchFinderInit(CxMatchFinder* mf, const uint8_t* in, uint32_t len, const
   mf->inserted = 0;
   mf->geometry = g;
   const uint32_t words = 2 * kHashSize + 2 * kRing;
-  mf->block = static_cast<uint32_t*>(mallocE(words * 4));
-  mf->head3 = mf->block;
+  // Only the heads start with a value: a link is written when its position is inserted.
+  mf->block.reset(new uint32_t[words]);
+  mf->head3 = mf->block.get();
   mf->head4 = mf->head3 + kHashSize;
   mf->prev3 = mf->head4 + kHashSize;
   mf->prev4 = mf->prev3 + kRing;
   std::memset(mf->head3, 0xFF, 2 * kHashSize * 4);
-}
-
-void cxMatchFinderFree(CxMatchFinder* mf) {
-  std::free(mf->block);
-  mf->block = nullptr;
 }
 
 void cxSkipRun(CxMatchFinder* mf, uint32_t ip, uint32_t length) {

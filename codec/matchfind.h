@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 #include "codec/codec.h"
 
@@ -32,16 +33,15 @@ struct CxMatchFinder {
   uint32_t end = 0;               // the position just after the data
   uint32_t inserted = 0;          // positions below this are in the chains
   CxGeometry geometry{};
-  uint32_t* block = nullptr;  // one allocation for all the tables below
+  std::unique_ptr<uint32_t[]> block;  // one allocation for all the tables below
   uint32_t* head3 = nullptr;
   uint32_t* head4 = nullptr;
-  uint32_t* prev3 = nullptr;     // ring: previous position with the same hash
+  uint32_t* prev3 = nullptr;  // ring: previous position with the same hash
   uint32_t* prev4 = nullptr;
 };
 
 // `in` is the first of `len` data bytes (the zero history lies in front of it).
 void cxMatchFinderInit(CxMatchFinder* mf, const uint8_t* in, uint32_t len, const CxGeometry& g);
-void cxMatchFinderFree(CxMatchFinder* mf);
 
 namespace cxmf {
 

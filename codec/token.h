@@ -25,7 +25,7 @@ inline bool cxReadToken(const uint8_t* src, const uint8_t* srcEnd, const CxGeome
   const uint32_t avail = static_cast<uint32_t>(srcEnd - src);
   const uint8_t flag = src[0];
   t->at = src;
-  if (flag == 0) {
+  if (flag == kCxEndFlag) {
     t->kind = CxTokenKind::End;
     t->size = 1;
     t->count = 0;
@@ -33,13 +33,13 @@ inline bool cxReadToken(const uint8_t* src, const uint8_t* srcEnd, const CxGeome
     t->kind = CxTokenKind::Raw;
     t->size = 1u + flag;
     t->count = flag;
-  } else if (flag == 0x7E) {
+  } else if (flag == kCxShortRunFlag) {
     t->kind = CxTokenKind::ShortRun;
     t->size = 3;
     if (avail < t->size) return false;
-    t->count = src[1] + 4u;
+    t->count = src[1] + kCxShortRunBias;
     t->value = src[2];
-  } else if (flag == 0x7F) {
+  } else if (flag == kCxLongRunFlag) {
     t->kind = CxTokenKind::LongRun;
     t->size = 4;
     if (avail < t->size) return false;
@@ -49,8 +49,8 @@ inline bool cxReadToken(const uint8_t* src, const uint8_t* srcEnd, const CxGeome
     t->kind = CxTokenKind::BackRef;
     t->size = 2;
     if (avail < t->size) return false;
-    const uint32_t f = flag & 0x7Fu;
-    t->count = ((f >> g.countShift) & g.countMask) + 3;
+    const uint32_t f = flag - kCxBackRefFlag;
+    t->count = ((f >> g.countShift) & g.countMask) + kCxShortestMatch;
     t->distance = (f & g.distHighMask) * 256u + src[1] + 1;
   }
   return avail >= t->size;

@@ -2,47 +2,34 @@
 
 #include <cerrno>
 #include <cstring>
-#include <string>
 
-#include "common/diag.h"
-#include "common/stdioe.h"
 #include "platform/replace.h"
 
-FILE* outOpen(const char* path, const char* mode) {
-  FILE* fp = platReplaceOpen(path, mode);
-  if (!fp) fatal("ERROR: can't open file : %s : %s\n", path, std::strerror(errno));
-  fpToNameAdd(fp, path);
-  return fp;
+Result<FILE*> openOutput(const char* path, const char* mode) {
+  Result<FILE*> result;
+  result.value = platReplaceOpen(path, mode);
+  if (!result.value)
+    result.status = failure("ERROR: can't open file : %s : %s\n", path, std::strerror(errno));
+  return result;
 }
 
-void outWrite(FILE* fp, const void* data, uint32_t length) {
-  if (length == 0 || std::fwrite(data, 1, length, fp) == length) return;
-  int err = errno;
-  report("ERROR: can't write to file : %s : %s\n", fpToNameGet(fp), std::strerror(err));
-  fpToNameRemove(fp);
+Status writeOutput(FILE* fp, const char* path, const void* data, uint32_t length) {
+  if (length == 0 || std::fwrite(data, 1, length, fp) == length) return Status();
+  const int err = errno;
+  Status status = failure("ERROR: can't write to file : %s : %s\n", path, std::strerror(err));
   platReplaceDiscard(fp);
-  exitFailure();
+  return status;
 }
 
-void outWriteZeros(FILE* fp, uint32_t count) {
-  static const uint8_t zeros[4096] = {};
-  while (count > 0) {
-    uint32_t part = count < sizeof zeros ? count : static_cast<uint32_t>(sizeof zeros);
-    outWrite(fp, zeros, part);
-    count -= part;
-  }
+Status commitOutput(FILE* fp, const char* path) {
+  if (platReplaceCommit(fp)) return Status();
+  return failure("ERROR: can't write to file : %s : %s\n", path, std::strerror(errno));
 }
 
-void outCommit(FILE* fp) {
-  std::string path = fpToNameGet(fp);
-  fpToNameRemove(fp);
-  if (!platReplaceCommit(fp))
-    fatal("ERROR: can't write to file : %s : %s\n", path.c_str(), std::strerror(errno));
-}
-
-uint32_t outSave(const char* path, const void* data, uint32_t length) {
-  FILE* fp = outOpen(path, "wb");
-  outWrite(fp, data, length);
-  outCommit(fp);
-  return length;
+Status saveOutput(const char* path, const void* data, uint32_t length) {
+  Result<FILE*> out = openOutput(path, "wb");
+  if (!out.ok()) return out.status;
+  Status written = writeOutput(out.value, path, data, length);
+  if (!written.ok()) return written;
+  return commitOutput(out.value, path);
 }

@@ -1,20 +1,7 @@
 #include "common/strutil.h"
 
 #include <cctype>
-#include <cstdlib>
 #include <cstring>
-
-#include "common/diag.h"
-
-char* strdupp(const char* text, uint32_t extra) {
-  size_t length = text ? std::strlen(text) : 0;
-  size_t size = length + extra + 1;
-  char* copy = static_cast<char*>(std::malloc(size));
-  if (!copy) fatal("ERROR: strdupp : memory allocating error : %d bytes\n", static_cast<int>(size));
-  if (length) std::memcpy(copy, text, length);
-  copy[length] = '\0';
-  return copy;
-}
 
 char* strEnd(char* text) { return text + std::strlen(text); }
 

@@ -5,9 +5,9 @@
 
 #include "bmp/bmp.h"
 #include "bmp/palette.h"
-#include "common/alloc.h"
-#include "common/diag.h"
-#include "common/numparse.h"
+#include "frontend/alloc.h"
+#include "frontend/frontend.h"
+#include "frontend/numbers.h"
 
 namespace {
 struct KnownSize {

@@ -7,10 +7,9 @@
 
 #include "bmp/bmp.h"
 #include "bmp/palette.h"
-#include "common/diag.h"
-#include "common/fileload.h"
-#include "common/stdioe.h"
-#include "common/safeout.h"
+#include "frontend/files.h"
+#include "frontend/frontend.h"
+#include "frontend/streams.h"
 
 GnopFile* gnopLoad(const char* bitmapPath, const char* palettePath, const GnopParams& params,
                    const GnopExportSettings& settings) {

@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "bmp/bmp.h"
-#include "common/diag.h"
-#include "common/fileload.h"
 #include "common/le.h"
+#include "frontend/files.h"
+#include "frontend/frontend.h"
 
 int gwhCheck(GwhFile* gwh) {
   if (!gwh || !gwh->data) {

@@ -5,11 +5,10 @@
 
 #include "bmp/bmp.h"
 #include "bmp/palette.h"
-#include "common/diag.h"
-#include "common/fileload.h"
 #include "common/le.h"
-#include "common/safeout.h"
-#include "common/stdioe.h"
+#include "frontend/files.h"
+#include "frontend/frontend.h"
+#include "frontend/streams.h"
 #include "graphics/gwh.h"
 #include "platform/platform.h"
 
@@ -18,11 +17,7 @@ void gwhPrintMode(const GwhOptions& opt) {
   FILE* out = stdout;
   if (opt.second) {
     out = platFopen(opt.second, "w");
-    if (!out) {
-      report("ERROR: couldnt open file for output : %s\n", opt.second);
-      gwhFree(&gwh);
-      return;
-    }
+    if (!out) fatal("ERROR: couldnt open file for output : %s\n", opt.second);
   }
   gwhPrint(&gwh, out);
   if (out != stdout) {
@@ -56,9 +51,23 @@ void gwhExport(const GwhOptions& opt) {
   gwhFree(&gwh);
 }
 
-static void importColours(uint8_t* pal, const GwhOptions& opt) {
+// An exported palette always has entries with alpha; fourth bytes that are
+// all zero were dropped by an editor.
+static bool alphaDropped(const uint8_t* pal, uint32_t entries) {
+  for (uint32_t i = 0; i < entries; ++i)
+    if (pal[4 * i + 3] != 0) return false;
+  return entries != 0;
+}
+
+static void importColours(uint8_t* pal, uint32_t entries, const GwhOptions& opt,
+                          const char* bmpPath) {
   paletteSwapRB(pal, kGwhPaletteEntries);
   if (!opt.noChange) {
+    if (alphaDropped(pal, entries)) {
+      report("WARN: BMP palette has no alpha, alpha taken from the marker colours : %s\n",
+             bmpPath);
+      paletteAlphaFromMarks(pal, entries, opt.green);
+    }
     if (opt.green)
       paletteOddGreensToBlack(pal, kGwhPaletteEntries);
     else
@@ -73,27 +82,20 @@ void gwhCreate(const GwhOptions& opt) {
   const char* gwhPath = opt.second;
   BmpImage* bmp = gwhBmpLoad(bmpPath);
   if (!bmp) exitFailure();  // the check has said why
-  if (bmpBpp(bmp) != 8) {
-    report("ERROR: input BMP file must be %u-bit, is %u: %s\n", 8u, bmpBpp(bmp), bmpPath);
-    bmpFree(bmp);
-    return;
-  }
+  if (bmpBpp(bmp) != 8)
+    fatal("ERROR: input BMP file must be %u-bit, is %u: %s\n", 8u, bmpBpp(bmp), bmpPath);
+  if (!bmpPalette(bmp))  // an 8-bit picture always has one
+    fatal("ERROR: couldnt get palette from BMP or wrong size (<1024B): %s\n", bmpPath);
   uint8_t* pixels = bmpExtractRawAuto(bmp);
-  if (!pixels) {
-    report("ERROR: couldnt get bitmap from BMP : %s\n", bmpPath);
-    bmpFree(bmp);
-    return;
-  }
-  // A palette of more than 256 entries was already cut to 256 on loading.
-  if (!bmpPalette(bmp) || bmpPaletteBytes(bmp) < kGwhPaletteBytes) {
-    report("ERROR: couldnt get palette from BMP or wrong size (<1024B): %s\n", bmpPath);
-    std::free(pixels);
-    bmpFree(bmp);
-    return;
-  }
-  uint8_t palette[kGwhPaletteBytes];
-  std::memcpy(palette, bmpPalette(bmp), kGwhPaletteBytes);
-  importColours(palette, opt);
+  // Editors write only the colours a picture uses; the rest of the game's
+  // palette is transparent black. More than 256 were cut to 256 on loading.
+  const uint32_t entries = bmpPaletteEntries(bmp);
+  if (entries < kGwhPaletteEntries)
+    report("WARN: BMP palette has %u colours, the other %u are transparent black : %s\n",
+           entries, kGwhPaletteEntries - entries, bmpPath);
+  uint8_t palette[kGwhPaletteBytes] = {};
+  std::memcpy(palette, bmpPalette(bmp), bmpPaletteBytes(bmp));
+  importColours(palette, entries, opt, bmpPath);
 
   // A top-down BMP has a negative height; the picture's height is its size.
   const uint32_t width = bmpWidthAbs(bmp);
@@ -119,13 +121,9 @@ void gwhImport(const GwhOptions& opt) {
   if (!bmp) fatal("ERROR: cannot load data from BMP file : %s\n", bmpPath);
   uint32_t width = 0, height = 0, bpp = 0;
   uint8_t* raw = bmpRawFromImage(bmp, &width, &height, &bpp, nullptr, false);
-  if (width != gwh.width || height != gwh.height || bpp != 8) {
-    report("ERROR: BMP resolution (%s; %ux%ux%u) doesnt match GWH (%s; %u%u%u)\n", bmpPath,
-           width, height, bpp, gwh.name, gwh.width, gwh.height, 8u);
-    std::free(raw);
-    gwhFree(&gwh);
-    return;
-  }
+  if (width != gwh.width || height != gwh.height || bpp != 8)
+    fatal("ERROR: BMP resolution (%s; %ux%ux%u) doesnt match GWH (%s; %u%u%u)\n", bmpPath, width,
+          height, bpp, gwh.name, gwh.width, gwh.height, 8u);
   if (opt.mask)
     mergeUnlessKey(raw, gwh.pixels, gwh.pixelCount, gwh.key);
   else if (gwh.pixelCount != 0)

@@ -4,9 +4,9 @@
 #include <cstdlib>
 
 #include "bmp/palette.h"
-#include "common/diag.h"
 #include "common/strutil.h"
-#include "common/numparse.h"
+#include "frontend/frontend.h"
+#include "frontend/numbers.h"
 #include "graphics/gnop.h"
 #include "graphics/gnopmodes.h"
 #include "platform/platform.h"

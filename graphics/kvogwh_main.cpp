@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/platform.h"
-#include "common/diag.h"
+#include "frontend/frontend.h"
 #include "graphics/gwh.h"
+#include "platform/platform.h"
 
 namespace {
 const char kUsage[] =

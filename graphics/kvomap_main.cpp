@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "bmp/palette.h"
-#include "common/diag.h"
 #include "common/strutil.h"
-#include "common/numparse.h"
-#include "common/stdioe.h"
+#include "frontend/frontend.h"
+#include "frontend/numbers.h"
+#include "frontend/streams.h"
 #include "graphics/map1.h"
 #include "graphics/mapmodes.h"
 #include "platform/platform.h"

@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/diag.h"
-#include "common/fileload.h"
 #include "common/le.h"
-#include "common/safeout.h"
+#include "frontend/files.h"
+#include "frontend/frontend.h"
+#include "frontend/streams.h"
 
 namespace {
 const char kMagic[] = "MAP1";
@@ -67,7 +67,9 @@ bool checkYnsc(const uint8_t* data, uint32_t size, uint32_t offset, const char* 
     MapEntry entry;
     uint64_t needed = 0;
     if (at >= dataEnd || !mapReadEntry(data, static_cast<uint32_t>(at), dataEnd, &entry, &needed)) {
-      if (at >= dataEnd && needed == 0) needed = kMapEntryFixedSize;
+      // One starting past the data is measured as far as the file holds it.
+      if (at >= dataEnd && mapReadEntry(data, static_cast<uint32_t>(at), size, &entry, &needed))
+        needed = entry.length;
       report("ERROR: YNSC %u-th entry data outside givem memory : 0x%llX > 0x%X : %s\n", j,
              static_cast<unsigned long long>(needed), section->dataSize, name);
       return false;

@@ -6,7 +6,7 @@
 
 #include "bmp/bmp.h"
 #include "bmp/palette.h"
-#include "common/diag.h"
+#include "frontend/frontend.h"
 
 namespace {
 const char* prefixOf(const MapFile* map) { return map->prefix ? map->prefix : ""; }

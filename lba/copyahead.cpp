@@ -1,6 +1,6 @@
 #include "lba/copyahead.h"
 
-#include "common/diag.h"
+#include "frontend/frontend.h"
 #include "lba/filecopy.h"
 
 #if KVO_LBA_KERNEL_COPY

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "common/diag.h"
+#include "frontend/frontend.h"
 #include "platform/platform.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "common/diag.h"
-#include "common/stdioe.h"
+#include "frontend/frontend.h"
+#include "frontend/streams.h"
 
 #if KVO_LBA_KERNEL_COPY
 #include <unistd.h>

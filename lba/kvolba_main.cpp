@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/diag.h"
-#include "common/stdioe.h"
+#include "frontend/frontend.h"
+#include "frontend/streams.h"
 #include "lba/lba_extract.h"
 #include "lba/lba_image.h"
 #include "lba/lba_import.h"
@@ -143,9 +143,10 @@ void runExtract(const Options& opt) {
   lbaExtractIndexFile(opt.image, opt.second, opt.third, opt.lineNames);
 }
 
-void runImport(const Options& opt) {
+// The exit status: 1 when a file was refused or none was found.
+int runImport(const Options& opt) {
   if (!opt.second) fatal("ERROR: expected DIR|FILE|EXPR parameter\n");
-  lbaImport(opt.image, opt.second);
+  return lbaImport(opt.image, opt.second) ? 0 : 1;
 }
 
 }  // namespace
@@ -165,7 +166,7 @@ int main(int argc, char** argv) {
   switch (opt.mode) {
     case Mode::Print: runPrint(opt); break;
     case Mode::Extract: runExtract(opt); break;
-    case Mode::Import: runImport(opt); break;
+    case Mode::Import: return runImport(opt);
   }
   return 0;
 }

@@ -6,9 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/diag.h"
-#include "common/stdioe.h"
 #include "common/strutil.h"
+#include "frontend/alloc.h"
+#include "frontend/frontend.h"
+#include "frontend/streams.h"
 #include "lba/copyahead.h"
 #include "lba/filecopy.h"
 #include "lba/lba_names.h"

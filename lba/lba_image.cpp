@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/alloc.h"
-#include "common/diag.h"
 #include "common/le.h"
-#include "common/stdioe.h"
+#include "frontend/alloc.h"
+#include "frontend/frontend.h"
+#include "frontend/streams.h"
 #include "platform/platform.h"
 
 LbaSettings gLbaSettings;

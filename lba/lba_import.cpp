@@ -5,13 +5,14 @@
 #include <cstring>
 #include <string>
 
-#include "common/diag.h"
-#include "common/fileio.h"
 #include "common/le.h"
-#include "common/stdioe.h"
+#include "frontend/files.h"
+#include "frontend/frontend.h"
+#include "frontend/streams.h"
 #include "lba/dirlist.h"
 #include "lba/filecopy.h"
 #include "lba/lba_extract.h"
+#include "lba/lba_names.h"
 
 namespace {
 
@@ -26,6 +27,17 @@ void writeZeros(FILE* out, uint32_t length) {
     fwriteU(kZeros, 1, n, out);
     length -= n;
   }
+}
+
+// Reads the header of a file for a compressed slot into `header` (*done: the
+// bytes read). False, with the refusal, when its type byte is none the game's
+// loader knows: an uncompressed file above all.
+bool readCompressedHeader(FILE* in, const char* path, uint8_t* header, uint32_t* done) {
+  *done = static_cast<uint32_t>(freadU(header, 1, kHeaderBytes, in));
+  if (knownCompressionType(header[0])) return true;
+  report("WARN: not importing : unknown compression type (%u) for compressed file : %s\n",
+         static_cast<unsigned>(header[0]), path);
+  return false;
 }
 
 }  // namespace
@@ -58,16 +70,16 @@ bool lbaImportFile(LbaImage* image, uint32_t fileIndex, const char* path) {
   static char inBuffer[kLbaStreamBuffer];
   FILE* in = fopenU(path, "rb");
   std::setvbuf(in, inBuffer, _IOFBF, sizeof inBuffer);
+  uint8_t header[kHeaderBytes] = {};
+  uint32_t done = 0;
+  if (f.compressed && !readCompressedHeader(in, path, header, &done)) {
+    std::fclose(in);
+    return false;
+  }
   FILE* out = image->stream;
   fseekU(out, static_cast<int64_t>(f.offset), SEEK_SET);
-  uint32_t uncompressed = size;
-  uint32_t done = 0;
-  if (f.compressed) {
-    uint8_t header[kHeaderBytes] = {};
-    done = static_cast<uint32_t>(freadU(header, 1, kHeaderBytes, in));
-    fwriteU(header, 1, done, out);
-    uncompressed = rd32(header + 1);
-  }
+  if (done) fwriteU(header, 1, done, out);
+  uint32_t uncompressed = f.compressed ? rd32(header + 1) : size;
   done += lbaCopyStream(in, out, size - done);
   std::fclose(in);
   if (done < size)
@@ -82,26 +94,30 @@ bool lbaImportFile(LbaImage* image, uint32_t fileIndex, const char* path) {
   return true;
 }
 
-void lbaImport(const char* imagePath, const char* source) {
+bool lbaImport(const char* imagePath, const char* source) {
   dirList* list = dirListNew(source);
   if (!list || list->fileCount == 0) {
     dirListFree(list);
     report("ERROR: no import, no files found for expresion: %s\n", source);
-    return;
+    return false;
   }
   LbaImage* image = lbaOpen(imagePath);
   lbaStream(image, "rb+");
   bool written = false;
+  bool refused = false;
   std::string sizesFilePath;
   for (uint32_t i = 0; i < list->fileCount; ++i) {
     const char* end = nullptr;
     int32_t number = lbaReadIndex(list->fileNames[i], &end);
     if (end == list->fileNames[i]) {
       report("WARN: file name doesnt start with index : %s\n", list->filePaths[i]);
+      refused = true;
       continue;
     }
     uint32_t index = static_cast<uint32_t>(number);
-    written = lbaImportFile(image, index, list->filePaths[i]) || written;
+    bool imported = lbaImportFile(image, index, list->filePaths[i]);
+    written = written || imported;
+    refused = refused || !imported;
     if (index == image->sizesFileIndex) sizesFilePath = list->filePaths[i];
   }
   if (written) {
@@ -116,4 +132,5 @@ void lbaImport(const char* imagePath, const char* source) {
   dirListFree(list);
   lbaCloseStream(image);
   lbaFree(image);
+  return !refused;
 }

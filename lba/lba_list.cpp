@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/diag.h"
-#include "common/stdioe.h"
 #include "common/strutil.h"
+#include "frontend/frontend.h"
+#include "frontend/streams.h"
 #include "lba/lba_image.h"
 #include "lba/lba_names.h"
 

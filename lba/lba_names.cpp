@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "common/diag.h"
+#include "frontend/frontend.h"
 
 namespace {
 
@@ -60,14 +60,12 @@ const char* detectExtension(const uint8_t* data, bool compressed) {
   return compressed ? search(kStreamStarts, data, 5) : search(kBinaryHeaders, data, 0);
 }
 
+bool knownCompressionType(uint8_t type) { return type <= 2; }
+
 const char* compressionSuffix(const uint8_t* data, uint32_t n) {
-  if (!data || n == 0) return ".cx";
-  switch (static_cast<int8_t>(data[0])) {
-    case 0: return ".c0";
-    case 1: return ".c1";
-    case 2: return ".c2";
-    default: return ".cx";
-  }
+  static const char* const kSuffixes[] = {".c0", ".c1", ".c2"};
+  if (!data || n == 0 || !knownCompressionType(data[0])) return ".cx";
+  return kSuffixes[data[0]];
 }
 
 char* lbaFileName(char* buffer, uint32_t fileIndex, bool compressed, const uint8_t* data,

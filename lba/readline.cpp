@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/alloc.h"
-#include "common/diag.h"
+#include "frontend/alloc.h"
+#include "frontend/frontend.h"
 
 namespace {
 const uint32_t kDefaultLineBytes = 128;

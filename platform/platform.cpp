@@ -22,13 +22,31 @@ std::string platNativePath(const char* path) {
   return native;
 }
 
+#ifdef _WIN32
+// The Windows status query fails on a directory named with a trailing
+// separator ("new\\"), which POSIX accepts; roots ("\\", "C:\\") keep theirs.
+static std::string withoutTrailingSeparators(const char* path) {
+  std::string trimmed(path);
+  auto isSeparator = [](char c) { return c == '\\' || c == '/'; };
+  while (trimmed.size() > 1 && isSeparator(trimmed.back()) && trimmed[trimmed.size() - 2] != ':')
+    trimmed.pop_back();
+  return trimmed;
+}
+#endif
+
 bool platStat(const char* path, PlatStat* st) {
   *st = PlatStat();
 #ifdef _WIN32
+  std::string trimmed = withoutTrailingSeparators(path);
   struct _stat64 info;
-  if (_stat64(path, &info) != 0) return false;
+  if (_stat64(trimmed.c_str(), &info) != 0) return false;
   st->isRegular = (info.st_mode & _S_IFREG) != 0;
   st->isDirectory = (info.st_mode & _S_IFDIR) != 0;
+  // As on POSIX, only a directory may be named with a trailing separator.
+  if (trimmed.size() != std::strlen(path) && !st->isDirectory) {
+    *st = PlatStat();
+    return false;
+  }
 #else
   struct stat info;
   if (stat(platNativePath(path).c_str(), &info) != 0) return false;

@@ -189,14 +189,15 @@ Bytes battleFile() {
 }
 
 Bytes compressType1(const Bytes& data) {
-  uint8_t* in = cxAllocHistory(static_cast<uint32_t>(data.size()));
-  std::memcpy(in, data.data(), data.size());
-  uint32_t size = 0;
-  uint8_t* out = cxCompressBuffer(in, static_cast<uint32_t>(data.size()), 1, 8, 0, &size);
-  Bytes file(out, out + size);
-  std::free(out);
-  cxFreeHistory(in);
-  return file;
+  Bytes in(kCxHistory + data.size(), 0);
+  std::copy(data.begin(), data.end(), in.begin() + kCxHistory);
+  const Result<CxBlock> out = cxCompressBuffer(in.data() + kCxHistory,
+                                               static_cast<uint32_t>(data.size()), 1, 8, 0, Messages());
+  if (!out.ok()) {
+    std::fputs(out.status.message.c_str(), stderr);
+    std::exit(1);
+  }
+  return Bytes(out.value.data(), out.value.data() + out.value.size);
 }
 
 // ---------------------------------------------------------------------------

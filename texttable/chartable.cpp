@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/diag.h"
-#include "common/fileio.h"
+#include "frontend/files.h"
+#include "frontend/frontend.h"
 #include "texttable/lookup.h"
 
 static CharTable g_table;
@@ -209,7 +209,11 @@ bool tblLoadFile(const char* path) {
   long size = 0;
   uint8_t* buffer = fileLoadReport(path, &size);
   if (!buffer) return false;
-  return tblParse(buffer, static_cast<uint32_t>(size));
+  uint32_t length = static_cast<uint32_t>(size);
+  // A table saved with LF line ends reads as one line: say so, then go on.
+  if (countCrLf(buffer, length) == 0 && std::memchr(buffer, kLF, length))
+    report("WARN: table file uses LF line ends; entries are separated by CR LF : %s\n", path);
+  return tblParse(buffer, length);
 }
 
 void tblLoadOrDie(const char* path) {

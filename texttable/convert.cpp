@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/diag.h"
 #include "common/strutil.h"
+#include "frontend/frontend.h"
 #include "texttable/lookup.h"
 
 namespace {

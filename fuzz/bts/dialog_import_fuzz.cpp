@@ -37,7 +37,7 @@ void importAndReopen(const BtFile& file, const uint8_t* text, uint32_t textLengt
   DialogView view;
   if (!dialogOpen(section, size, file.name, &view)) return;
   std::vector<uint8_t> stripped = dialogStripTexts(section, size, file.name);
-  std::vector<uint8_t> imported = dialogImportText(view, text, textLength);
+  std::vector<uint8_t> imported = dialogImportText(view, text, textLength, "fuzz.txt");
   if (!view.separatorOn) return;
   // A section rebuilt from separated text always opens again.
   DialogView again;

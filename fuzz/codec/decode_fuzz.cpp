@@ -15,12 +15,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t* stream = data + kCxHeaderSize;
   const uint32_t streamLen = static_cast<uint32_t>(size - kCxHeaderSize);
   static FILE* sink = std::fopen("/dev/null", "w");
-  uint8_t* plain = cxAllocHistory(declared);
-  uint8_t* logged = cxAllocHistory(declared);
-  const uint32_t a = cxDecode(stream, streamLen, plain, declared, type);
-  const uint32_t b = cxLogDecode(stream, streamLen, logged, declared, type, sink);
-  if (a != b || a > declared || std::memcmp(plain, logged, a) != 0) std::abort();
-  cxFreeHistory(plain);
-  cxFreeHistory(logged);
+  const Result<CxBlock> plain = cxAllocHistory(declared);
+  const Result<CxBlock> logged = cxAllocHistory(declared);
+  if (!plain.ok() || !logged.ok()) std::abort();
+  const Result<uint32_t> a =
+      cxDecode(stream, streamLen, plain.value.data(), declared, type, Messages());
+  const Result<uint32_t> b =
+      cxLogDecode(stream, streamLen, logged.value.data(), declared, type, sink, Messages());
+  if (!a.ok() || !b.ok() || a.value != b.value || a.value > declared ||
+      std::memcmp(plain.value.data(), logged.value.data(), a.value) != 0)
+    std::abort();
   return 0;
 }

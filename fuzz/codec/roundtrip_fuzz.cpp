@@ -18,8 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> in(kCxHistory + n, 0);
   std::memcpy(in.data() + kCxHistory, data + 4, n);
 
-  uint32_t fileSize = 0;
-  uint8_t* file = cxCompressBuffer(in.data() + kCxHistory, n, type, padding, wanted, &fileSize);
+  const Result<CxBlock> compressed =
+      cxCompressBuffer(in.data() + kCxHistory, n, type, padding, wanted, Messages());
+  if (!compressed.ok()) std::abort();
+  const uint8_t* file = compressed.value.data();
+  const uint32_t fileSize = compressed.value.size;
   if (file[0] != type || rd32(file + 1) != n) std::abort();
   if (padding > 1 && fileSize % padding != 0) std::abort();
 
@@ -33,10 +36,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (uint32_t i = plainLen + kCxHeaderSize; i < fileSize; ++i)
     if (file[i] != 0) std::abort();
 
-  uint8_t* out = cxAllocHistory(n);
-  const uint32_t got = cxDecode(file + kCxHeaderSize, fileSize - kCxHeaderSize, out, n, type);
-  if (got != n || std::memcmp(out, data + 4, n) != 0) std::abort();
-  cxFreeHistory(out);
-  std::free(file);
+  const Result<CxBlock> out = cxAllocHistory(n);
+  if (!out.ok()) std::abort();
+  const Result<uint32_t> got = cxDecode(file + kCxHeaderSize, fileSize - kCxHeaderSize,
+                                        out.value.data(), n, type, Messages());
+  if (got.value != n || std::memcmp(out.value.data(), data + 4, n) != 0) std::abort();
   return 0;
 }

@@ -57,8 +57,8 @@ TEST(BmpCheck, RefusesBrokenHeadersWithTheirMessages) {
        "ERROR: BMP infoheader size lower than expected minimum : 12 < 40 : pic.bmp\n "},
       {"biHeight", 22, 3,
        "ERROR: BMP size lower than bitmap offset plus bitmap size : 1086 < 1090 : pic.bmp\n "},
-      {"biCompression", 30, 1,
-       "ERROR: program limitation : BMP must be uncompressed = BI_RGB = 0, is 1 : pic.bmp\n "},
+      {"biCompression", 30, 3,
+       "ERROR: program limitation : BMP must be uncompressed = BI_RGB = 0, is 3 : pic.bmp\n "},
   };
   for (const Case& c : cases) {
     Bytes file = goodBmp();
@@ -67,8 +67,16 @@ TEST(BmpCheck, RefusesBrokenHeadersWithTheirMessages) {
     EXPECT_EQ(got.result, 1) << c.what;
     EXPECT_EQ(got.messages, c.message) << c.what;
   }
-  // A palette (after a larger info header) that runs past the file's end.
+  // A compression the library cannot read is named before any size check;
+  // RLE8 is only for 8-bit pictures.
   Bytes file = goodBmp();
+  put32(file, 30, 2);
+  put32(file, 22, 3);
+  file.pop_back();
+  EXPECT_EQ(check(file).messages,
+            "ERROR: program limitation : BMP must be uncompressed = BI_RGB = 0, is 2 : pic.bmp\n ");
+  // A palette (after a larger info header) that runs past the file's end.
+  file = goodBmp();
   put32(file, 14, 1040);
   EXPECT_EQ(check(file).messages,
             "ERROR: BMP size lower than expected minimum size : 1086 < 2078 : pic.bmp\n ");

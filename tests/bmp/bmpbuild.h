@@ -68,12 +68,21 @@ inline Bytes rampPalette(uint32_t count) {
   return p;
 }
 
+// ImageMagick's own convert (another program of that name may come first on
+// the PATH).
+inline const std::string kMagick = "/usr/bin/convert";
+inline bool haveMagick() { return fileExists(kMagick); }
+// Runs ImageMagick's convert with `args`; true when it succeeded.
+inline bool magick(const std::string& args) {
+  return std::system((kMagick + " " + args + " 2>/dev/null").c_str()) == 0;
+}
+
 // An independent decoder for written files: ImageMagick's convert, when installed.
-inline bool haveDecoder() { return std::system("command -v convert >/dev/null 2>&1") == 0; }
+inline bool haveDecoder() { return haveMagick(); }
 
 // Red, green, blue bytes of every pixel of a picture file, rows top-down.
 inline Bytes decodeRgb(const std::string& path) {
-  std::string command = "convert '" + path + "' -depth 8 rgb:- 2>/dev/null";
+  std::string command = kMagick + " '" + path + "' -depth 8 rgb:- 2>/dev/null";
   FILE* pipe = popen(command.c_str(), "r");
   Bytes out;
   if (!pipe) return out;

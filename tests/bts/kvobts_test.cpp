@@ -180,20 +180,51 @@ TEST_F(Kvobts, DialogTextRoundTripAndEdits) {
                             {0xFF, 0xFF, 0xFF});
   EXPECT_EQ(readBytes(dir.file("new.bt")), battle(edited));
 
-  writeText(dir.file("short.txt"), "a" + kSep + "b" + kSep + "c" + kSep);
-  expectRun({"-i2", "-t", "kvo.tbs", "-o", "new.bt", "a.bt", "short.txt"}, 0, "",
-            "WARN: dialog has less sections than expected : 3 (vs 4) : a.bt\n");
-  EXPECT_EQ(readBytes(dir.file("new.bt")),
-            battle(makeDialog({{0x10, 0}, {}, {0x11, 0}, {0x12, 0}, {0}}, {0xFF})));
-
-  writeText(dir.file("long.txt"), kExported + "extra");
-  expectRun({"-i2", "-t", "kvo.tbs", "-o", "new.bt", "a.bt", "long.txt"}, 0, "",
-            "WARN: dialog has more sections than expected or trailing data : expected 4 : a.bt\n");
-  EXPECT_EQ(readBytes(dir.file("new.bt")), original);
-
   writeText(dir.file("whole.txt"), std::string("ab[n]c\0<CAB>a\0\0Aa\0", 18));
   expectRun({"-i2", "-sn", "-t", "kvo.tbs", "-o", "new.bt", "a.bt", "whole.txt"}, 0, "", "");
   EXPECT_EQ(readBytes(dir.file("new.bt")), original);
+}
+
+// A text file that does not hold one text per dialog text is refused, and
+// neither INFILE nor OUTFILE changes.
+TEST_F(Kvobts, RefusesTextFilesWithTheWrongNumberOfTexts) {
+  const Bytes original = readBytes(dir.file("a.bt"));
+  writeBytes(dir.file("new.bt"), {1, 2, 3});
+  auto refused = [&](const std::string& text, const std::string& err) {
+    writeText(dir.file("t.txt"), text);
+    expectRun({"-i2", "-t", "kvo.tbs", "a.bt", "t.txt"}, 1, "", err);
+    expectRun({"-i2", "-t", "kvo.tbs", "-o", "new.bt", "a.bt", "t.txt"}, 1, "", err);
+    EXPECT_EQ(readBytes(dir.file("a.bt")), original);
+    EXPECT_EQ(readBytes(dir.file("new.bt")), Bytes({1, 2, 3}));
+  };
+  const std::string less = "WARN: dialog has less sections than expected : 3 (vs 4) : a.bt\n";
+  const std::string more = "WARN: dialog has more sections than expected or trailing data : expected 4 : a.bt\n";
+  // A deleted separator merges two texts.
+  refused("ab[n]c<CAB>a" + kSep + kSep + "Aa" + kSep,
+          less + "ERROR: found 3 texts, expected 4: nothing written : t.txt\n");
+  refused("ab[n]c" + kSep + "<CAB>a" + kSep + kSep + "Aa",
+          more + less + "ERROR: found 3 texts, expected 4: nothing written : t.txt\n");
+  refused(kExported + "extra", more + "ERROR: found 5 texts, expected 4: nothing written : t.txt\n");
+  refused(kExported + "e" + kSep, more + "ERROR: found 5 texts, expected 4: nothing written : t.txt\n");
+
+  std::string lfOnly = kExported;
+  for (size_t at; (at = lfOnly.find("\r\n")) != std::string::npos;) lfOnly.erase(at, 1);
+  refused(lfOnly, more + "WARN: dialog has less sections than expected : 0 (vs 4) : a.bt\n"
+                  "ERROR: found 0 texts, expected 4: the file has LF line ends, separator lines must "
+                  "end with CR LF: nothing written : t.txt\n");
+}
+
+TEST_F(Kvobts, WarnsAboutATableWithLfLineEnds) {
+  // The whole file is one entry: 10 stands for everything after its "=", unescaped.
+  writeText(dir.file("lf.tbs"), "\\x10=a\n\\x11=b\n");
+  expectRun({"-e2", "-t", "lf.tbs", "a.bt", "lf.txt"}, 0, "",
+            "WARN: table file uses LF line ends; entries are separated by CR LF : lf.tbs\n");
+  const std::string a = "a\n\x11=b\n";
+  EXPECT_EQ(readText(dir.file("lf.txt")),
+            a + "\x11\x01\x12" + kSep + "\x02\xAB" + a + kSep + kSep + "A" + a + kSep);
+  // Lone LFs beside a CR LF are ordinary bytes of an entry.
+  writeText(dir.file("mixed.tbs"), "\\x10=a\r\n\\x11=b\n");
+  expectRun({"-e2", "-t", "mixed.tbs", "a.bt", "lf.txt"}, 0, "", "");
 }
 
 TEST_F(Kvobts, BrokenDialogSectionsStopCleanly) {

@@ -14,10 +14,8 @@ namespace {
 
 // Decodes and returns the output; *err receives what went to standard error.
 Bytes decodeCapturing(const Bytes& stream, uint32_t size, int type, std::string* err) {
-  testing::internal::CaptureStderr();
-  Bytes out = decodeStream(stream, size, type);
-  *err = testing::internal::GetCapturedStderr();
-  return out;
+  err->clear();
+  return decodeStream(stream, size, type, err);
 }
 
 const char kShort[] = "WARN: not all decoded to output file\n";
@@ -85,23 +83,19 @@ TEST(Decoder, ShortAndDamagedStreams) {
   EXPECT_EQ(err, "");
 }
 
+// The library returns these failures: a long-running caller goes on.
 TEST(Decoder, RejectsUnknownTypeAndHugeSizes) {
   uint8_t byte = 0;
-  EXPECT_EXIT(cxDecode(&byte, 1, &byte, 0, 3), testing::ExitedWithCode(1),
-              exactly("ERROR: unknown compression type 3\n"));
-  EXPECT_EXIT(cxAllocHistory(0xFFFFFFFFu), testing::ExitedWithCode(1),
-              exactly("ERROR: cannot malloc 4294971391 bytes.\n"));
+  const Result<uint32_t> decoded = cxDecode(&byte, 1, &byte, 0, 3, Messages());
+  EXPECT_TRUE(decoded.status.failed);
+  EXPECT_EQ(decoded.status.message, "ERROR: unknown compression type 3\n");
+  EXPECT_EQ(cxAllocHistory(0xFFFFFFFFu).status.message,
+            "ERROR: cannot malloc 4294971391 bytes.\n");
 }
 
 // Compresses into a whole file image.
 Bytes compress(const Bytes& data, int type, uint32_t padding = 0, uint32_t wanted = 0) {
-  Bytes in = withHistory(data);
-  uint32_t size = 0;
-  uint8_t* out = cxCompressBuffer(in.data() + kCxHistory, static_cast<uint32_t>(data.size()), type,
-                                  padding, wanted, &size);
-  Bytes file(out, out + size);
-  std::free(out);
-  return file;
+  return compressFile(data, type, padding, wanted);
 }
 
 Bytes header(int type, uint32_t size) {
@@ -186,12 +180,13 @@ TEST(Compressor, OutputBufferTooSmall) {
   const Bytes full = encodeFast(data, 1);
   Bytes in = withHistory(data);
   Bytes out(60, 0xEE);
-  testing::internal::CaptureStderr();
-  const uint32_t n = cxEncode(in.data() + kCxHistory, 126, out.data(), 50, 1, 0);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  std::string messages;
+  const Result<uint32_t> n =
+      cxEncode(in.data() + kCxHistory, 126, out.data(), 50, 1, 0, collectInto(&messages));
+  EXPECT_EQ(messages,
             "ERROR: output data out of buffer range : needed 127 - got 50\n"
             "WARN: not all data compressed\n");
-  EXPECT_EQ(n, 127u);
+  EXPECT_EQ(n.value, 127u);
   EXPECT_EQ(Bytes(out.begin(), out.begin() + 50), Bytes(full.begin(), full.begin() + 50));
   EXPECT_EQ(Bytes(out.begin() + 50, out.end()), Bytes(10, 0xEE));
 }
@@ -214,9 +209,9 @@ TEST(Compressor, ReadsNothingPastTheInput) {
     std::copy(data.begin(), data.end(), in);
     for (int type = 1; type <= 2; ++type) {
       Bytes out(2 * size + 16);
-      const uint32_t n = cxEncode(in, static_cast<uint32_t>(size), out.data(),
-                                  static_cast<uint32_t>(out.size()), type, 0);
-      out.resize(n);
+      const Result<uint32_t> n = cxEncode(in, static_cast<uint32_t>(size), out.data(),
+                                          static_cast<uint32_t>(out.size()), type, 0, Messages());
+      out.resize(n.value);
       EXPECT_EQ(out, encodePlain(data, type)) << size << " bytes, type " << type;
     }
     munmap(block, (dataPages + 1) * page);
@@ -228,10 +223,43 @@ TEST(Compressor, ReadsNothingPastTheInput) {
 
 TEST(Compressor, RejectsUnknownTypeAndHugeBuffers) {
   uint8_t byte = 0;
-  EXPECT_EXIT(cxEncode(&byte, 0, &byte, 1, 0, 0), testing::ExitedWithCode(1),
-              exactly("ERROR: unknown compression type 0\n"));
-  EXPECT_EXIT(compress(bytesOf("0123456789"), 1, 0x7FFFFFFF), testing::ExitedWithCode(1),
-              exactly("ERROR: cannot malloc 2147483664 bytes.\n"));
+  EXPECT_EQ(cxEncode(&byte, 0, &byte, 1, 0, 0, Messages()).status.message,
+            "ERROR: unknown compression type 0\n");
+  const Bytes in = withHistory(bytesOf("0123456789"));
+  EXPECT_EQ(cxCompressBuffer(in.data() + kCxHistory, 10, 1, 0x7FFFFFFF, 0, Messages())
+                .status.message,
+            "ERROR: cannot malloc 2147483664 bytes.\n");
+}
+
+// A long-running caller gets each damaged file's failure as a value, with the
+// programs' message, and goes on to the next file.
+TEST(WholeFiles, DamagedInputsAreReturnedNotFatal) {
+  TempDir dir;
+  const std::string unknown = dir.file("t3"), cut = dir.file("cut"), stored = dir.file("s0");
+  writeBytes(unknown, {3, 1, 0, 0, 0});
+  writeBytes(cut, {1, 0, 0});
+  writeBytes(stored, {0, 9, 0, 0, 0, 'a'});
+  const std::string out = dir.file("out"), log = dir.file("log");
+  std::string messages;
+  EXPECT_EQ(cxDecompressFile(unknown.c_str(), out.c_str(), collectInto(&messages)).message,
+            "ERROR: Unknown compression type 3 : " + unknown + "\n");
+  EXPECT_EQ(cxdDecompressFile(cut.c_str(), out.c_str(), true, log.c_str(), collectInto(&messages))
+                .message,
+            "ERROR: file is too short for the 5-byte compressed file header (3 bytes) : " + cut +
+                "\n");
+  EXPECT_EQ(cxdDecompressFile(stored.c_str(), out.c_str(), true, log.c_str(), collectInto(&messages))
+                .message,
+            "ERROR: decoding type 0, filesize is lower than expected 6 < 14 : " + stored + "\n");
+  EXPECT_FALSE(fileExists(log));  // an unfinished log is not left behind
+  EXPECT_EQ(cxDecompressFile(dir.file("none").c_str(), out.c_str(), Messages()).message,
+            "ERROR: file not exist or read error occurred : " + dir.file("none") + "\n");
+
+  writeBytes(dir.file("in"), compressFile(bytesOf("abcabcabcabc"), 2));
+  const Status fine = cxdDecompressFile(dir.file("in").c_str(), out.c_str(), false, nullptr,
+                                        collectInto(&messages));
+  EXPECT_TRUE(fine.ok());
+  EXPECT_EQ(messages, "");
+  EXPECT_EQ(readBytes(out), bytesOf("abcabcabcabc"));
 }
 
 }  // namespace

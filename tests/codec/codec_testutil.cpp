@@ -17,9 +17,10 @@ static uint32_t capacityFor(size_t n, uint32_t target) {
 Bytes encodeFast(const Bytes& data, int type, uint32_t target) {
   Bytes in = withHistory(data);
   Bytes out(capacityFor(data.size(), target));
-  const uint32_t n = cxEncode(in.data() + kCxHistory, static_cast<uint32_t>(data.size()),
-                              out.data(), static_cast<uint32_t>(out.size()), type, target);
-  out.resize(n);
+  const Result<uint32_t> n = cxEncode(in.data() + kCxHistory, static_cast<uint32_t>(data.size()),
+                                      out.data(), static_cast<uint32_t>(out.size()), type, target,
+                                      Messages());
+  out.resize(n.value);
   return out;
 }
 
@@ -32,13 +33,26 @@ Bytes encodePlain(const Bytes& data, int type, uint32_t target) {
   return out;
 }
 
-Bytes decodeStream(const Bytes& stream, uint32_t size, int type) {
+Messages collectInto(std::string* text) {
+  return Messages{[text](const std::string& line) { *text += line; }};
+}
+
+Bytes decodeStream(const Bytes& stream, uint32_t size, int type, std::string* messages) {
   Bytes out(kCxHistory + size, 0);
-  const uint32_t n = cxDecode(stream.data(), static_cast<uint32_t>(stream.size()),
-                              out.data() + kCxHistory, size, type);
+  const Result<uint32_t> n =
+      cxDecode(stream.data(), static_cast<uint32_t>(stream.size()), out.data() + kCxHistory, size,
+               type, messages ? collectInto(messages) : Messages());
   out.erase(out.begin(), out.begin() + kCxHistory);
-  out.resize(n);
+  out.resize(n.value);
   return out;
+}
+
+Bytes compressFile(const Bytes& data, int type, uint32_t padding, uint32_t wanted) {
+  const Bytes in = withHistory(data);
+  const Result<CxBlock> file = cxCompressBuffer(
+      in.data() + kCxHistory, static_cast<uint32_t>(data.size()), type, padding, wanted, Messages());
+  if (!file.ok()) return Bytes();
+  return Bytes(file.value.data(), file.value.data() + file.value.size);
 }
 
 Bytes randomBytes(std::mt19937& rng, size_t n, int alphabet) {

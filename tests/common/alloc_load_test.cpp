@@ -4,8 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/alloc.h"
-#include "common/fileload.h"
+#include "frontend/alloc.h"
+#include "frontend/files.h"
+#include "frontend/numbers.h"
 #include "tests/support/testsupport.h"
 
 static const uint64_t kSmallAddressSpace = 1ull << 30;
@@ -98,4 +99,24 @@ TEST(WholeFileLoad, BackslashPathsWorkOnPosix) {
   ASSERT_NE(data, nullptr);
   EXPECT_EQ(size, 3);
   std::free(data);
+}
+
+// The cores under the exiting helpers: the same messages, as values.
+TEST(WholeFileLoad, CoresReturnTheFamiliesMessages) {
+  TempDir dir;
+  const std::string empty = dir.file("empty.bin"), data = dir.file("a.bin");
+  writeText(empty, "");
+  writeText(data, "hello");
+  const Result<std::vector<uint8_t>> loaded = loadFile(data.c_str(), FileWording::Plain, 2);
+  EXPECT_EQ(loaded.value, (Bytes{0, 0, 'h', 'e', 'l', 'l', 'o'}));
+  EXPECT_EQ(loadFile(empty.c_str(), FileWording::Quoted).status.message,
+            "ERROR: couldn't load data to memory from file '" + empty +
+                "'\n      (file size expected greater than zero bytes)\n");
+  EXPECT_EQ(loadRegularFile(empty.c_str()).status.message,
+            "ERROR: file \"" + empty + "\" has zero size\n");
+  EXPECT_EQ(saveFile(dir.path().c_str(), "x", 1, FileWording::Quoted).message,
+            "ERROR: couldn't write data (1 bytes) to file '" + dir.path() + "'\n");
+  EXPECT_EQ(parseInt32("-5", nullptr, 10, true).status.message,
+            "ERROR: strtol: number expected positive : num = -5 : str = '-5'\n");
+  EXPECT_EQ(parseUInt32Auto("0x1F", nullptr).value, 31);
 }

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/fileio.h"
+#include "frontend/files.h"
 #include "tests/support/testsupport.h"
 
 TEST(StatFamily, SizesLoadsAndWritesAtOffsets) {

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "common/safeout.h"
+#include "frontend/streams.h"
 #include "platform/platform.h"
 #include "platform/replace.h"
 #include "tests/support/testsupport.h"

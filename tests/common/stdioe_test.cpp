@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "common/stdioe.h"
+#include "frontend/streams.h"
 #include "tests/support/testsupport.h"
 
 TEST(NamedStreams, SlotsAreReusedAndNamesKept) {

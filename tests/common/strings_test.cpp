@@ -3,8 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/numparse.h"
 #include "common/strutil.h"
+#include "frontend/alloc.h"
+#include "frontend/numbers.h"
 #include "tests/support/testsupport.h"
 
 TEST(NumberParsing, ConvertsAndReportsBadNumbers) {

@@ -382,15 +382,15 @@ TEST(FaultKvolba, MissingInputsAndFolders) {
               "ERROR: can't open file : missing.txt" + kNoFile);
   expectKept(s, "disc.iso", image);
 
-  // The tool's own rules end these two with status 0: a line that cannot be
-  // read ends the index file, and an import source that lists no file is
-  // refused. Nothing is extracted or written.
+  // The tool's own rules end this one with status 0: a line that cannot be
+  // read ends the index file. An import source that lists no file is refused
+  // with status 1. Nothing is extracted or written.
   ToolResult r = s.run("kvolba", {"-e", "-f", "disc.iso", "dir"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "ERROR: error reading line" + kIsDir);
   for (const char* source : {"missing", "dir"}) {
     r = s.run("kvolba", {"-i", "disc.iso", source});
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "ERROR: no import, no files found for expresion: " + std::string(source) + "\n");
   }
   // An input file that cannot be read stops the import before it writes.
@@ -407,7 +407,7 @@ TEST(FaultKvolba, ImportLeavesTheImageWhenRefusedOrUnwritable) {
   // Too big for its room: refused before anything is written.
   s.write("in/0002.bin", noise(2056));
   ToolResult r = s.run("kvolba", {"-i", "disc.iso", "in"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "WARN: not importing : file bigger (2056) than available space (2048) : in\\0002.bin\n");
   expectKept(s, "disc.iso", image);
   // The image lies past the file-size limit: no write reaches it.

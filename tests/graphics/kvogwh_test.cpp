@@ -125,7 +125,7 @@ TEST(KvogwhPrint, ListingAndFileChecks) {
   EXPECT_EQ(unixLines(readText(dir.file("list.txt"))),
             "filename: a.gwh\nfileSize: 1046 (0x416)\nwidth : 3\nheight: 2\n");
   r = gwh(dir, {"-p", "a.gwh", "no/dir/list.txt"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err, "ERROR: couldnt open file for output : no/dir/list.txt\n");
 
@@ -227,33 +227,67 @@ TEST(KvogwhCreate, RoundTripAndRefusals) {
   EXPECT_EQ(gwh(dir, {"-c", "top.bmp", "top.gwh"}).status, 0);
   EXPECT_EQ(readBytes(dir.file("top.gwh")), original);
 
-  struct Refusal {
-    BmpLayout layout;
-    std::string err;
-  };
   BmpLayout rgb;
   rgb.width = 1;
   rgb.height = 1;
   rgb.bpp = 24;
   rgb.rows = {{1, 2, 3}};
-  BmpLayout few;
-  few.width = 1;
-  few.height = 1;
-  few.clrUsed = 16;
-  few.palette = rampPalette(16);
-  few.rows = {{1}};
-  for (const Refusal& c :
-       {Refusal{rgb, "ERROR: input BMP file must be 8-bit, is 24: x.bmp\n"},
-        Refusal{few, "ERROR: couldnt get palette from BMP or wrong size (<1024B): x.bmp\n"}}) {
-    writeBytes(dir.file("x.bmp"), buildBmp(c.layout));
-    ToolResult r = gwh(dir, {"-c", "x.bmp", "x.gwh"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, c.err);
-    EXPECT_FALSE(fileExists(dir.file("x.gwh")));
-  }
-  ToolResult r = gwh(dir, {"-c", "none.bmp", "x.gwh"});
+  writeBytes(dir.file("x.bmp"), buildBmp(rgb));
+  ToolResult r = gwh(dir, {"-c", "x.bmp", "x.gwh"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "ERROR: input BMP file must be 8-bit, is 24: x.bmp\n");
+  EXPECT_FALSE(fileExists(dir.file("x.gwh")));
+  r = gwh(dir, {"-c", "none.bmp", "x.gwh"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "ERROR: cannot load file to memory : No such file or directory : none.bmp\n");
+}
+
+// Editors write only the colours a picture uses.
+TEST(KvogwhCreate, ShortPaletteEndsInTransparentBlack) {
+  TempDir dir;
+  BmpLayout few;
+  few.width = 3;
+  few.height = 2;
+  few.clrUsed = 16;
+  few.palette = rampPalette(16);
+  few.rows = {{3, 4, 5}, {0, 15, 2}};
+  writeBytes(dir.file("few.bmp"), buildBmp(few));
+  ToolResult r = gwh(dir, {"-c", "few.bmp", "few.gwh"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err,
+            "WARN: BMP palette has 16 colours, the other 240 are transparent black : few.bmp\n");
+  Bytes pal(1024, 0);
+  for (uint32_t slot = 0; slot < 256; ++slot) {
+    const uint32_t p = gameSlot(slot);
+    const Bytes entry = {uint8_t(3 * p), uint8_t(2 * p), uint8_t(p), uint8_t(p)};  // RGBA
+    if (p < 16) std::copy(entry.begin(), entry.end(), pal.begin() + 4 * slot);
+  }
+  EXPECT_EQ(readBytes(dir.file("few.gwh")), makeGwh(3, 2, pal, {0, 15, 2, 3, 4, 5}));
+}
+
+// An editor that re-saves the exported BMP (here ImageMagick, also run-length
+// encoded) drops the palette's fourth bytes; the marks bring the alpha back.
+TEST(KvogwhCreate, EditorResaveWithoutAlphaRoundTrips) {
+  if (!haveMagick()) GTEST_SKIP() << "ImageMagick not installed";
+  TempDir dir;
+  Bytes pal = gamePalette();
+  pal[4 * 41 + 3] = 0x7F, pal[4 * 70 + 3] = 0x02;  // two more transparent blacks
+  for (uint32_t i : {41, 70}) pal[4 * i] = pal[4 * i + 1] = pal[4 * i + 2] = 0;
+  Bytes pixels(256);
+  for (uint32_t i = 0; i < 256; ++i) pixels[i] = uint8_t(i);
+  const Bytes original = makeGwh(16, 16, pal, pixels);
+  writeBytes(dir.file("a.gwh"), original);
+  for (std::string colour : {"-m", "-g"})  // magenta (a flag create ignores) or green marks
+    for (std::string compression : {"None", "RLE"}) {
+      gwh(dir, {colour, "-e", "a.gwh", "a.bmp"});
+      ASSERT_TRUE(magick("'" + dir.file("a.bmp") + "' -type Palette -compress " + compression +
+                         " BMP3:'" + dir.file("im.bmp") + "'"));
+      ToolResult r = gwh(dir, {colour, "-c", "im.bmp", "b.gwh"});
+      EXPECT_EQ(r.status, 0);
+      EXPECT_EQ(r.err,
+                "WARN: BMP palette has no alpha, alpha taken from the marker colours : im.bmp\n");
+      EXPECT_EQ(readBytes(dir.file("b.gwh")), original) << colour << compression;
+    }
 }
 
 TEST(KvogwhImport, PixelsOnlyWithMaskAndSafeReplace) {
@@ -286,7 +320,7 @@ TEST(KvogwhImport, PixelsOnlyWithMaskAndSafeReplace) {
   EXPECT_EQ(names, (std::vector<std::string>{"a.gwh", "b.bmp", "out.gwh"}));
 
   // A 1-bit picture is not converted but refused as not matching: nothing is
-  // written, the run still ends with status 0.
+  // written.
   BmpLayout mono;
   mono.width = 3;
   mono.height = 2;
@@ -296,7 +330,7 @@ TEST(KvogwhImport, PixelsOnlyWithMaskAndSafeReplace) {
   writeBytes(dir.file("m.bmp"), buildBmp(mono));
   writeBytes(dir.file("a.gwh"), original);
   r = gwh(dir, {"-i", "a.gwh", "m.bmp"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "ERROR: BMP resolution (m.bmp; 3x2x1) doesnt match GWH (a.gwh; 328)\n");
   EXPECT_EQ(readBytes(dir.file("a.gwh")), original);
   writeBytes(dir.file("bad.bmp"), Bytes(bmp.begin(), bmp.end() - 1));

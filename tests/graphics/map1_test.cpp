@@ -186,6 +186,27 @@ TEST(MapCheck, RefusesEntriesOutsideTheirSection) {
       << third.err;
 }
 
+// An entry promised past the end of its section's data is measured as far
+// as the file holds it.
+TEST(MapCheck, EntryPastItsSectionIsMeasuredFromTheFile) {
+  TestMap shape;
+  TestEntry e;
+  e.bitmapHeight = 4;  // 1328 bytes, which end the section's data
+  shape.sections = {{e}};
+  BuiltMap built = buildMap(shape);
+  Bytes b = built.bytes;
+  const uint32_t entry = built.entryOffsets[0][0];
+  ASSERT_EQ(b.size(), entry + 1328u);
+  const Bytes copy(b.begin() + entry, b.end());
+  put32(b, entry - 16, 2);  // entry count
+  const std::string refused = "ERROR: YNSC 1-th entry data outside givem memory : ";
+  EXPECT_EQ(check(b).err, refused + "0xF0 > 0x540 : m.map\n");  // no head in the file
+  b.insert(b.end(), copy.begin(), copy.begin() + 200);            // head and list only
+  EXPECT_EQ(check(b).err, refused + "0x100 > 0x540 : m.map\n");
+  b.insert(b.end(), copy.begin() + 200, copy.end());
+  EXPECT_EQ(check(b).err, refused + "0x530 > 0x540 : m.map\n");
+}
+
 TEST(MapCheck, ComparesBitmapAndPaletteGroups) {
   TestMap shape;
   TestEntry e;

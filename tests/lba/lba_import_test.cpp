@@ -100,7 +100,7 @@ TEST(LbaImport, RefusedFilesLeaveTheImageAlone) {
   disc.input("0099.bin", {1});
   disc.input("abc", {1});
   ToolResult r = disc.run({"-i"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err,
             "WARN: not importing : file have 'no' size (0 bytes) : in\\0003.bin\n"
             "WARN: not importing : file bigger (4097) than available space (4096) : in\\0015.bin\n"
@@ -113,8 +113,49 @@ TEST(LbaImport, RefusedFilesLeaveTheImageAlone) {
   // The room test comes before the compressed minimum.
   ImportDisc big;
   big.input("0016.c1", pattern(3000));
-  EXPECT_EQ(big.run({"-i"}).err,
+  r = big.run({"-i"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
             "WARN: not importing : file bigger (3000) than available space (2048) : in\\0016.c1\n");
+
+  // A name without index alone is enough for the status.
+  ImportDisc unnamed;
+  unnamed.input("abc", {1});
+  EXPECT_EQ(unnamed.run({"-i"}).status, 1);
+}
+
+TEST(LbaImport, CompressedSlotTakesOnlyKnownCompressionTypes) {
+  // A file for the compressed slot with type byte 3 is refused; the other goes in.
+  ImportDisc disc;
+  disc.input("0015.bin", pattern(3000));
+  disc.input("0016.bin", filled(30, 3));
+  ToolResult r = disc.run({"-i"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "WARN: not importing : unknown compression type (3) for compressed file : "
+            "in\\0016.bin\n");
+  EXPECT_EQ(disc.image(), disc.expected(16, pattern(3000), 4096, 137, 375));
+
+  for (uint8_t type : {0, 2}) {
+    ImportDisc one;
+    Bytes packed = compressedFile(type, 40, filled(40, 0x77));
+    one.input("0016.c", packed);
+    r = one.run({"-i"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "") << int(type);
+    EXPECT_EQ(one.image(), one.expected(17, packed, 2048, 250, 5)) << int(type);
+  }
+}
+
+TEST(LbaImport, DirectoryWithTrailingSeparator) {
+  for (const char* source : {"in\\", "in/"}) {
+    ImportDisc disc;
+    disc.input("0015.bin", pattern(3000));
+    ToolResult r = disc.run({"-i"}, source);
+    EXPECT_EQ(r.status, 0) << source;
+    EXPECT_EQ(r.err, "") << source;
+    EXPECT_EQ(disc.image(), disc.expected(16, pattern(3000), 4096, 137, 375)) << source;
+  }
 }
 
 TEST(LbaImport, SizesFileItselfIsOverwrittenByTheHeader) {
@@ -150,9 +191,10 @@ TEST(LbaImport, SizesFileItselfIsOverwrittenByTheHeader) {
 TEST(LbaImport, NoSourceFiles) {
   ImportDisc disc;
   ToolResult r = disc.run({"-i"}, "in\\*.zz");
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "ERROR: no import, no files found for expresion: in\\*.zz\n");
   r = disc.run({"-i"}, "in");
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "ERROR: no import, no files found for expresion: in\n");
   r = runTool("kvolba", {"-i", "disc.iso"}, disc.dir.path());
   EXPECT_EQ(r.status, 1);

@@ -1,8 +1,9 @@
-#include "common/alloc.h"
+#include "frontend/alloc.h"
 
 #include <cstdlib>
+#include <cstring>
 
-#include "common/diag.h"
+#include "frontend/frontend.h"
 
 void* mallocE(uint32_t size) {
   void* p = std::malloc(size);
@@ -21,4 +22,14 @@ void* reallocE(void* old, uint32_t size) {
   void* p = std::realloc(old, size);
   if (!p && size != 0) fatal("ERROR: cannot realloc %u bytes.\n", size);
   return p;
+}
+
+char* strdupp(const char* text, uint32_t extra) {
+  size_t length = text ? std::strlen(text) : 0;
+  size_t size = length + extra + 1;
+  char* copy = static_cast<char*>(std::malloc(size));
+  if (!copy) fatal("ERROR: strdupp : memory allocating error : %d bytes\n", static_cast<int>(size));
+  if (length) std::memcpy(copy, text, length);
+  copy[length] = '\0';
+  return copy;
 }

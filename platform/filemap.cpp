@@ -1,4 +1,4 @@
-#include "codec/filemap.h"
+#include "platform/filemap.h"
 
 #include <string>
 
@@ -9,18 +9,18 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#define KVO_CODEC_MMAP 1
+#define KVO_PLATFORM_MMAP 1
 #endif
 
-#ifdef KVO_CODEC_MMAP
+#ifdef KVO_PLATFORM_MMAP
 
-bool cxMapFile(const char* path, const char* otherPath, CxFileMap* map, uint32_t prefix) {
-  *map = CxFileMap();
+bool PlatFileMap::map(const char* path, const char* otherPath, uint32_t prefix) {
+  unmap();
   const int fd = open(platNativePath(path).c_str(), O_RDONLY);
   if (fd < 0) return false;
   struct stat st {};
-  bool usable = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
-                st.st_size <= 0x7FFFFFFF;
+  bool usable =
+      fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 && st.st_size <= 0x7FFFFFFF;
   struct stat other {};
   if (usable && otherPath && stat(platNativePath(otherPath).c_str(), &other) == 0 &&
       other.st_dev == st.st_dev && other.st_ino == st.st_ino)
@@ -44,25 +44,25 @@ bool cxMapFile(const char* path, const char* otherPath, CxFileMap* map, uint32_t
     if (block != MAP_FAILED) munmap(block, prefix + size);
     return false;
   }
-  map->data = static_cast<const uint8_t*>(data);
-  map->size = static_cast<uint32_t>(size);
-  map->block = static_cast<const uint8_t*>(block);
-  map->length = prefix + size;
+  data_ = static_cast<const uint8_t*>(data);
+  size_ = static_cast<uint32_t>(size);
+  block_ = static_cast<const uint8_t*>(block);
+  length_ = prefix + size;
   return true;
 }
 
-void cxUnmapFile(CxFileMap* map) {
-  if (map->block) munmap(const_cast<uint8_t*>(map->block), map->length);
-  *map = CxFileMap();
+void PlatFileMap::unmap() {
+  if (block_) munmap(const_cast<uint8_t*>(block_), length_);
+  data_ = nullptr;
+  size_ = 0;
+  block_ = nullptr;
+  length_ = 0;
 }
 
 #else
 
-bool cxMapFile(const char*, const char*, CxFileMap* map, uint32_t) {
-  *map = CxFileMap();
-  return false;
-}
+bool PlatFileMap::map(const char*, const char*, uint32_t) { return false; }
 
-void cxUnmapFile(CxFileMap* map) { *map = CxFileMap(); }
+void PlatFileMap::unmap() {}
 
 #endif
