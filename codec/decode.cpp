@@ -8,6 +8,7 @@
 #include "common/diag.h"
 #include "common/fileload.h"
 #include "common/le.h"
+#include "common/safeout.h"
 #include "platform/platform.h"
 #include "platform/replace.h"
 
@@ -193,8 +194,11 @@ void decodeToFile(const uint8_t* stream, uint32_t streamLen, uint32_t declared, 
   cxFreeHistory(buffer);
   // The messages of fileSaveQ and fileSaveE.
   if (!ok && quoted)
-    fatal("ERROR: couldn't write data (%u bytes) to file '%s'\n", declared, outPath);
-  if (!ok) fatal("ERROR: couldn't write data (%u bytes) to file : %s\n", declared, outPath);
+    fatal("ERROR: couldn't write data (%u bytes) to file '%s'%s\n", declared, outPath,
+          outKeptNote());
+  if (!ok)
+    fatal("ERROR: couldn't write data (%u bytes) to file : %s%s\n", declared, outPath,
+          outKeptNote());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "common/diag.h"
 #include "common/fileload.h"
 #include "common/le.h"
+#include "common/safeout.h"
 #include "platform/platform.h"
 #include "platform/replace.h"
 
@@ -82,7 +83,8 @@ static FILE* openLog(const char* logPath) {
 // A log that could not be written whole is an error, not a finished run; an
 // older log of that name is then kept.
 static void closeLog(FILE* log, const char* logPath) {
-  if (log != stdout && !platReplaceCommit(log)) fatal("ERROR: cannot write file '%s'\n", logPath);
+  if (log != stdout && !platReplaceCommit(log))
+    fatal("ERROR: cannot write file '%s'%s\n", logPath, outKeptNote());
 }
 
 void cxdDecompressFile(const char* inPath, const char* outPath, bool logging, const char* logPath) {

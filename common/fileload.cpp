@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "common/diag.h"
+#include "common/safeout.h"
 #include "platform/platform.h"
 #include "platform/replace.h"
 
@@ -86,12 +87,12 @@ uint32_t fileSave(const char* path, const void* data, uint32_t length) {
 
 uint32_t fileSaveE(const char* path, const void* data, uint32_t length) {
   if (saveBytes(path, data, length) != length)
-    fatal("ERROR: couldn't write data (%u bytes) to file : %s\n", length, path);
+    fatal("ERROR: couldn't write data (%u bytes) to file : %s%s\n", length, path, outKeptNote());
   return length;
 }
 
 uint32_t fileSaveQ(const char* path, const void* data, uint32_t length) {
   if (saveBytes(path, data, length) != length)
-    fatal("ERROR: couldn't write data (%u bytes) to file '%s'\n", length, path);
+    fatal("ERROR: couldn't write data (%u bytes) to file '%s'%s\n", length, path, outKeptNote());
   return length;
 }

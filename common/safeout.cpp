@@ -37,7 +37,14 @@ void outCommit(FILE* fp) {
   std::string path = fpToNameGet(fp);
   fpToNameRemove(fp);
   if (!platReplaceCommit(fp))
-    fatal("ERROR: can't write to file : %s : %s\n", path.c_str(), std::strerror(errno));
+    fatal("ERROR: can't write to file : %s : %s%s\n", path.c_str(), std::strerror(errno),
+          outKeptNote());
+}
+
+const char* outKeptNote() {
+  static std::string note;
+  note = *platReplaceKept() ? std::string(" : the new data is kept in ") + platReplaceKept() : "";
+  return note.c_str();
 }
 
 uint32_t outSave(const char* path, const void* data, uint32_t length) {

@@ -16,7 +16,12 @@ void outWrite(FILE* fp, const void* data, uint32_t length);
 // Writes `count` zero bytes.
 void outWriteZeros(FILE* fp, uint32_t count);
 // Closes the output and puts it in place of its target; on failure prints
-// "ERROR: can't write to file : %s : %s" and ends the process.
+// "ERROR: can't write to file : %s : %s" with outKeptNote() and ends the
+// process.
 void outCommit(FILE* fp);
+// " : the new data is kept in FILE" when the last failed commit could not put
+// its complete temporary FILE in the target's place (the target is as it
+// was), else "": the end of every message about a failed output.
+const char* outKeptNote();
 // Writes a whole buffer to `path` the same way.
 uint32_t outSave(const char* path, const void* data, uint32_t length);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "common/diag.h"
+#include "common/safeout.h"
 #include "common/stdioe.h"
 #include "common/strutil.h"
 #include "lba/copyahead.h"
@@ -37,7 +38,7 @@ void finishOutput(const LbaImage* image, uint32_t fileIndex, FILE* out, uint32_t
                   uint32_t done) {
   if (!platReplaceCommit(out)) {
     // The last buffered bytes could not be written: the file is incomplete.
-    report("ERROR: can't write to file : %s\n", std::strerror(errno));
+    report("ERROR: can't write to file : %s%s\n", std::strerror(errno), outKeptNote());
     exitFailure();
   }
   if (done < size)
