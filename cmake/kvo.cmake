@@ -20,12 +20,22 @@ function(kvo_library name)
   kvo_warnings(${name})
 endfunction()
 
+# Windows programs carry a manifest that makes UTF-8 their code page.
+if(WIN32 AND NOT MSVC)
+  enable_language(RC)
+endif()
+
 # kvo_program(name SOURCES ... LIBS ...): one of the toolkit's executables.
 function(kvo_program name)
   cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_LIBS})
   kvo_warnings(${name})
+  if(MSVC)
+    target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/platform/utf8.manifest)
+  elseif(WIN32)
+    target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/platform/utf8.rc)
+  endif()
   if(KVO_STATIC_RUNTIME AND NOT MSVC)
     target_link_options(${name} PRIVATE -static-libstdc++ -static-libgcc)
   endif()
