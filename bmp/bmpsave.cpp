@@ -6,6 +6,7 @@
 #include "bmp/bmpfields.h"
 #include "common/fileload.h"
 #include "frontend/frontend.h"
+#include "common/safeout.h"
 #include "platform/platform.h"
 #include "platform/replace.h"
 
@@ -93,7 +94,7 @@ int bmpSaveRaw(const char* path, const uint8_t* raw, int32_t width, int32_t heig
 void bmpSaveRawE(const char* path, const uint8_t* raw, int32_t width, int32_t height,
                  uint32_t bpp, const uint8_t* palette) {
   if (bmpSaveRaw(path, raw, width, height, bpp, palette, true, true, true) != 0)
-    fatal("ERROR: cannot save data as BMP file : %s\n", path);
+    fatal("ERROR: cannot save data as BMP file : %s%s\n", path, outKeptNote());
 }
 
 int bmpSaveImage(const BmpImage* image, const char* path) {

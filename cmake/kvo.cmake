@@ -20,6 +20,11 @@ function(kvo_library name)
   kvo_warnings(${name})
 endfunction()
 
+# Windows programs carry a manifest that makes UTF-8 their code page.
+if(WIN32 AND NOT MSVC)
+  enable_language(RC)
+endif()
+
 # kvo_program(name SOURCES ... LIBS ...): one of the toolkit's executables.
 # Every program's front end prints and ends the process through kvo_frontend.
 function(kvo_program name)
@@ -27,6 +32,11 @@ function(kvo_program name)
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_LIBS} kvo_frontend)
   kvo_warnings(${name})
+  if(MSVC)
+    target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/platform/utf8.manifest)
+  elseif(WIN32)
+    target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/platform/utf8.rc)
+  endif()
   if(KVO_STATIC_RUNTIME AND NOT MSVC)
     target_link_options(${name} PRIVATE -static-libstdc++ -static-libgcc)
   endif()

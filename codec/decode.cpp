@@ -6,6 +6,7 @@
 #include "codec/token.h"
 #include "common/le.h"
 #include "platform/filemap.h"
+#include "common/safeout.h"
 #include "platform/platform.h"
 #include "platform/replace.h"
 
@@ -198,8 +199,10 @@ Status decodeToFile(const uint8_t* stream, uint32_t streamLen, uint32_t declared
   if (out.close()) return Status();
   // The message of a whole-file save.
   if (wording == FileWording::Quoted)
-    return failure("ERROR: couldn't write data (%u bytes) to file '%s'\n", declared, outPath);
-  return failure("ERROR: couldn't write data (%u bytes) to file : %s\n", declared, outPath);
+    return failure("ERROR: couldn't write data (%u bytes) to file '%s'%s\n", declared, outPath,
+                   outKeptNote());
+  return failure("ERROR: couldn't write data (%u bytes) to file : %s%s\n", declared, outPath,
+                 outKeptNote());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "codec/codec.h"
 #include "codec/token.h"
 #include "common/le.h"
+#include "common/safeout.h"
 #include "platform/platform.h"
 #include "platform/replace.h"
 
@@ -83,7 +84,7 @@ static Result<FILE*> openLog(const char* logPath) {
 // older log of that name is then kept.
 static Status closeLog(FILE* log, const char* logPath) {
   if (log != stdout && !platReplaceCommit(log))
-    return failure("ERROR: cannot write file '%s'\n", logPath);
+    return failure("ERROR: cannot write file '%s'%s\n", logPath, outKeptNote());
   return Status();
 }
 

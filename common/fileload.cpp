@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "common/safeout.h"
 #include "platform/platform.h"
 #include "platform/replace.h"
 
@@ -112,6 +113,8 @@ uint32_t fileSave(const char* path, const void* data, uint32_t length) {
 Status saveFile(const char* path, const void* data, uint32_t length, FileWording wording) {
   if (platReplaceSave(path, data, length)) return Status();
   if (wording == FileWording::Plain)
-    return failure("ERROR: couldn't write data (%u bytes) to file : %s\n", length, path);
-  return failure("ERROR: couldn't write data (%u bytes) to file '%s'\n", length, path);
+    return failure("ERROR: couldn't write data (%u bytes) to file : %s%s\n", length, path,
+                   outKeptNote());
+  return failure("ERROR: couldn't write data (%u bytes) to file '%s'%s\n", length, path,
+                 outKeptNote());
 }

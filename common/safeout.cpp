@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "platform/replace.h"
 
@@ -23,7 +24,15 @@ Status writeOutput(FILE* fp, const char* path, const void* data, uint32_t length
 
 Status commitOutput(FILE* fp, const char* path) {
   if (platReplaceCommit(fp)) return Status();
-  return failure("ERROR: can't write to file : %s : %s\n", path, std::strerror(errno));
+  const int err = errno;
+  return failure("ERROR: can't write to file : %s : %s%s\n", path, std::strerror(err),
+                 outKeptNote());
+}
+
+const char* outKeptNote() {
+  thread_local std::string note;
+  note = *platReplaceKept() ? std::string(" : the new data is kept in ") + platReplaceKept() : "";
+  return note.c_str();
 }
 
 Status saveOutput(const char* path, const void* data, uint32_t length) {

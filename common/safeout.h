@@ -15,5 +15,10 @@ Result<FILE*> openOutput(const char* path, const char* mode);
 Status writeOutput(FILE* fp, const char* path, const void* data, uint32_t length);
 // Closes the output and puts it in place of its target; the same message on failure.
 Status commitOutput(FILE* fp, const char* path);
+// " : the new data is kept in FILE" when the last failed commit on this
+// thread could not put its complete temporary FILE in the target's place
+// (the target is as it was), else "": the end of every message about a
+// failed output.
+const char* outKeptNote();
 // Writes a whole buffer to `path` the same way.
 Status saveOutput(const char* path, const void* data, uint32_t length);

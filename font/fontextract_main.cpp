@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
   // cannot leave a new plane beside an old one.
   if (std::fflush(a) != 0 || std::ferror(a)) stop("Erro ao gravar arquivo FontA.raw\n");
   if (std::fflush(b) != 0 || std::ferror(b)) stop("Erro ao gravar arquivo FontB.raw\n");
-  if (!platReplaceCommit(a)) stop("Erro ao gravar arquivo FontA.raw\n");
-  if (!platReplaceCommit(b)) stop("Erro ao gravar arquivo FontB.raw\n");
+  if (!platReplaceCommit(a)) stop(fontWriteError("Erro ao gravar arquivo FontA.raw"));
+  if (!platReplaceCommit(b)) stop(fontWriteError("Erro ao gravar arquivo FontB.raw"));
   return 0;
 }

@@ -52,6 +52,6 @@ int main(int argc, char** argv) {
   }
   std::fclose(planeA);
   std::fclose(planeB);
-  if (!platReplaceCommit(font)) stop("Erro ao gravar arquivo\n");
+  if (!platReplaceCommit(font)) stop(fontWriteError("Erro ao gravar arquivo"));
   return 0;
 }

@@ -8,6 +8,7 @@
 #include "frontend/alloc.h"
 #include "frontend/frontend.h"
 #include "frontend/numbers.h"
+#include "common/safeout.h"
 
 namespace {
 struct KnownSize {
@@ -221,7 +222,7 @@ void export32(GnopFile* g, const char* path) {
     pixels4To32Rows(out, g->bitmap, g->palette, g->width, g->height);
   if (bmpSaveRaw(path, out, static_cast<int32_t>(g->width), static_cast<int32_t>(g->height), 32,
                  nullptr, true, true, false) != 0)
-    report("ERROR: cannot save data as BMP file : %s\n", path);
+    report("ERROR: cannot save data as BMP file : %s%s\n", path, outKeptNote());
   std::free(out);
 }
 }  // namespace

@@ -7,6 +7,7 @@
 #include "bmp/bmp.h"
 #include "bmp/palette.h"
 #include "frontend/frontend.h"
+#include "common/safeout.h"
 
 namespace {
 const char* prefixOf(const MapFile* map) { return map->prefix ? map->prefix : ""; }
@@ -202,7 +203,7 @@ void mapExtractBitmap(const MapFile* map, const MapIndex& at, const char* path) 
   uint8_t* out = pixelBuffer32(count);
   pixels8To32(out, pixels, palette, static_cast<uint32_t>(count));
   if (bmpSaveRaw(path, out, width, height, 32, nullptr, true, true, false) != 0)
-    report("ERROR: cannot save data as BMP file : %s\n", path);
+    report("ERROR: cannot save data as BMP file : %s%s\n", path, outKeptNote());
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/safeout.h"
 #include "common/strutil.h"
 #include "frontend/alloc.h"
 #include "frontend/frontend.h"
@@ -38,7 +39,7 @@ void finishOutput(const LbaImage* image, uint32_t fileIndex, FILE* out, uint32_t
                   uint32_t done) {
   if (!platReplaceCommit(out)) {
     // The last buffered bytes could not be written: the file is incomplete.
-    report("ERROR: can't write to file : %s\n", std::strerror(errno));
+    report("ERROR: can't write to file : %s%s\n", std::strerror(errno), outKeptNote());
     exitFailure();
   }
   if (done < size)

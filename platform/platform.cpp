@@ -7,6 +7,13 @@
 #include <io.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <cerrno>
 #else
 #include <dirent.h>
 #include <sys/stat.h>
@@ -63,12 +70,32 @@ FILE* platFopen(const char* path, const char* mode) {
 
 int platRemove(const char* path) { return std::remove(platNativePath(path).c_str()); }
 
+#ifdef _WIN32
+static int errnoOf(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return EACCES;
+    case ERROR_NOT_SAME_DEVICE: return EXDEV;
+    case ERROR_DISK_FULL: return ENOSPC;
+    default: return EIO;
+  }
+}
+#endif
+
 int platRename(const char* from, const char* to) {
 #ifdef _WIN32
-  // Windows rename does not replace an existing file.
-  std::remove(to);
-#endif
+  // One call that replaces an existing file: when it fails, both files stay.
+  // The ANSI call reads paths in the process code page, UTF-8 by the
+  // programs' manifest, as the C runtime's file calls and arguments do.
+  if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING)) return 0;
+  errno = errnoOf(GetLastError());
+  return -1;
+#else
   return std::rename(platNativePath(from).c_str(), platNativePath(to).c_str());
+#endif
 }
 
 int platFseek64(FILE* fp, int64_t offset, int origin) {

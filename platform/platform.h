@@ -22,7 +22,8 @@ bool platStat(const char* path, PlatStat* st);
 
 FILE* platFopen(const char* path, const char* mode);
 int platRemove(const char* path);
-// Replaces `to` by `from` (both on the same file system).
+// Replaces `to` by `from` (both on the same file system) in one step: when
+// it fails, both files are as they were.
 int platRename(const char* from, const char* to);
 
 // 64-bit seek and tell for disc images larger than 2 GiB.

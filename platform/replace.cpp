@@ -55,6 +55,12 @@ bool takePending(FILE* fp, PendingOutput* out) {
   }
   return false;
 }
+
+// Per thread, as errno: the name a failed commit of this thread kept.
+std::string& keptFile() {
+  thread_local std::string name;
+  return name;
+}
 }  // namespace
 
 FILE* platReplaceOpen(const char* target, const char* mode) {
@@ -63,6 +69,7 @@ FILE* platReplaceOpen(const char* target, const char* mode) {
     std::atexit(removePendingAtExit);
     registered = true;
   }
+  keptFile().clear();
   PlatStat st;
   bool present = platStat(target, &st);
   if (present && st.isDirectory) {
@@ -84,6 +91,7 @@ FILE* platReplaceOpen(const char* target, const char* mode) {
 }
 
 bool platReplaceCommit(FILE* fp) {
+  keptFile().clear();
   PendingOutput out;
   if (!takePending(fp, &out)) return std::fclose(fp) == 0;
   bool written = !std::ferror(fp);
@@ -94,11 +102,17 @@ bool platReplaceCommit(FILE* fp) {
   }
   if (written && (!out.renamed || platRename(out.written.c_str(), out.target.c_str()) == 0))
     return true;
-  if (written) err = errno;
-  if (!out.written.empty()) platRemove(out.written.c_str());
+  if (written) {
+    err = errno;  // the replacement's: the complete new data stays
+    keptFile() = out.written;
+  } else if (!out.written.empty()) {
+    platRemove(out.written.c_str());
+  }
   errno = err;
   return false;
 }
+
+const char* platReplaceKept() { return keptFile().c_str(); }
 
 void platReplaceDiscard(FILE* fp) {
   PendingOutput out;

@@ -16,9 +16,14 @@
 FILE* platReplaceOpen(const char* target, const char* mode);
 
 // Closes the output and puts it in place of its target. False, with errno
-// set and the temporary file removed, when a write, the close or the
-// replacement failed.
+// set, when a write, the close or the replacement failed. The temporary file
+// is removed, except when only the replacement failed: then the target stays
+// as it was and the complete new data stays in the temporary file, which
+// platReplaceKept names.
 bool platReplaceCommit(FILE* fp);
+
+// The temporary file that the last failed commit kept; "" when it kept none.
+const char* platReplaceKept();
 
 // Closes and removes the output; the target stays as it was.
 void platReplaceDiscard(FILE* fp);

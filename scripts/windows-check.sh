@@ -9,6 +9,8 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows
 [ -d build/tests ] || { echo "build the release preset first"; exit 1; }
 export WINEDEBUG=-all
+# Wine hands the programs file names and arguments in the locale's encoding.
+export LC_ALL=C.UTF-8
 wine cmd /c exit 0 >/dev/null 2>&1 || true   # creates the Wine prefix once
 KVO_RUNNER=wine KVO_EXE_SUFFIX=.exe KVO_BIN_DIR="$PWD/build-windows/bin" \
   ctest --test-dir build --output-on-failure -j2 -E "^Fault" "$@"

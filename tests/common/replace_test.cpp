@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <sys/stat.h>
 
 #include "frontend/streams.h"
 #include "platform/platform.h"
@@ -69,4 +70,27 @@ TEST(ReplacingOutput, FoldersDevicesAndStoppedRuns) {
   EXPECT_FALSE(fileExists(fresh));
   EXPECT_EXIT(outSave(dir.path().c_str(), "x", 1), testing::ExitedWithCode(1),
               exactly("ERROR: can't open file : " + dir.path() + " : Is a directory\n"));
+}
+
+// When the complete new data cannot take the target's place (here a folder
+// took it meanwhile), the target stays and the new data stays beside it.
+TEST(ReplacingOutput, FailedReplacementKeepsBothFiles) {
+  TempDir dir;
+  std::string target = dir.file("work.bin");
+  writeText(target, "old");
+  FILE* fp = platReplaceOpen(target.c_str(), "wb");
+  ASSERT_NE(fp, nullptr);
+  std::fputs("new data", fp);
+  ASSERT_EQ(platRemove(target.c_str()), 0);
+  ASSERT_EQ(mkdir(target.c_str(), 0700), 0);
+  EXPECT_FALSE(platReplaceCommit(fp));
+  EXPECT_EQ(errno, EISDIR);
+  EXPECT_EQ(std::string(platReplaceKept()), target + ".kvotmp");
+  EXPECT_EQ(readText(target + ".kvotmp"), "new data");
+  EXPECT_EQ(std::string(outKeptNote()), " : the new data is kept in " + target + ".kvotmp");
+
+  fp = platReplaceOpen(dir.file("next.bin").c_str(), "wb");
+  EXPECT_STREQ(platReplaceKept(), "");
+  EXPECT_TRUE(platReplaceCommit(fp));
+  EXPECT_STREQ(outKeptNote(), "");
 }
