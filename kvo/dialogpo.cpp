@@ -12,9 +12,7 @@ std::string dialogContext(uint32_t fileIndex, uint32_t slot) {
 std::string gameTextToPo(std::string_view text) {
   std::string out;
   size_t runStart = 0;
-  auto flushRun = [&](size_t end) {
-    out += toPoText(text.substr(runStart, end - runStart));
-  };
+  auto flushRun = [&](size_t end) { out += toPoText(text.substr(runStart, end - runStart)); };
   for (size_t i = 0; i < text.size(); ++i) {
     char c = text[i];
     if (c != '\r' && c != '\n') continue;
@@ -37,7 +35,8 @@ PoTextBytes poToGameText(std::string_view po, std::vector<size_t>* origin) {
   size_t columnBase = 0;  // characters before the current line
   while (true) {
     size_t end = po.find('\n', lineStart);
-    std::string_view line = po.substr(lineStart, end == std::string_view::npos ? end : end - lineStart);
+    std::string_view line =
+        po.substr(lineStart, end == std::string_view::npos ? end : end - lineStart);
     size_t originBefore = origin ? origin->size() : 0;
     PoTextBytes part = fromPoText(line, origin);
     if (origin)
@@ -78,9 +77,9 @@ std::vector<DialogTranslation> dialogTranslations(const PoFile& po, uint32_t fil
       return dialogContext(fileIndex, t.slot) == entry.context;
     });
     if (text == texts.end()) {
-      problems->push_back({entry.line, 1,
-                           formatText("no dialog text has the id \"%s\" in this file",
-                                      entry.context.c_str())});
+      problems->push_back(
+          {entry.line, 1,
+           formatText("no dialog text has the id \"%s\" in this file", entry.context.c_str())});
       continue;
     }
     if (entry.str.empty() || entry.fuzzy) continue;
@@ -94,7 +93,8 @@ std::vector<DialogTranslation> dialogTranslations(const PoFile& po, uint32_t fil
     }
     DialogTranslation t{text->slot, std::move(bytes.bytes), entry.line, {}};
     for (size_t at : origin)
-      t.places.push_back(at < entry.strPlaces.size() ? entry.strPlaces[at] : PoPlace{entry.line, 1});
+      t.places.push_back(at < entry.strPlaces.size() ? entry.strPlaces[at]
+                                                     : PoPlace{entry.line, 1});
     found.push_back(std::move(t));
   }
   return found;

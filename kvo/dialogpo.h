@@ -34,8 +34,8 @@ PoFile dialogPoFile(uint32_t fileIndex, const std::string& name,
 // A translated text found in a PO file.
 struct DialogTranslation {
   uint32_t slot = 0;
-  std::string text;  // as the table would give it
-  int line = 0;      // of the msgstr in the PO file
+  std::string text;             // as the table would give it
+  int line = 0;                 // of the msgstr in the PO file
   std::vector<PoPlace> places;  // where each byte of `text` was written
 };
 

@@ -138,8 +138,8 @@ void readHeader(Parser& p, const Draft& header) {
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     size_t colon = fieldLine.find(':');
     if (colon == std::string_view::npos) continue;
-    readHeaderField(p, trimBlanks(fieldLine.substr(0, colon)), trimBlanks(fieldLine.substr(colon + 1)),
-                    header.strAt);
+    readHeaderField(p, trimBlanks(fieldLine.substr(0, colon)),
+                    trimBlanks(fieldLine.substr(colon + 1)), header.strAt);
   }
 }
 
@@ -161,8 +161,8 @@ void addEntry(Parser& p, Draft& d) {
   std::string key = d.entry.context + kContextSeparator + d.entry.id;
   auto [earlier, isNew] = p.seen.emplace(key, d.idAt.line);
   if (!isNew) {
-    errorAt(p, d.idAt, "the same msgctxt and msgid are already on line " +
-                           std::to_string(earlier->second));
+    errorAt(p, d.idAt,
+            "the same msgctxt and msgid are already on line " + std::to_string(earlier->second));
     return;
   }
   p.result.file.entries.push_back(std::move(d.entry));
@@ -201,16 +201,26 @@ int hexValue(char c) {
 
 char simpleEscape(char c) {
   switch (c) {
-    case 'n': return '\n';
-    case 't': return '\t';
-    case 'r': return '\r';
-    case 'a': return '\a';
-    case 'b': return '\b';
-    case 'f': return '\f';
-    case 'v': return '\v';
-    case '\\': return '\\';
-    case '"': return '"';
-    default: return 0;
+    case 'n':
+      return '\n';
+    case 't':
+      return '\t';
+    case 'r':
+      return '\r';
+    case 'a':
+      return '\a';
+    case 'b':
+      return '\b';
+    case 'f':
+      return '\f';
+    case 'v':
+      return '\v';
+    case '\\':
+      return '\\';
+    case '"':
+      return '"';
+    default:
+      return 0;
   }
 }
 
@@ -221,7 +231,8 @@ int numericEscape(std::string_view line, size_t start, size_t& end) {
   size_t pos = start + 1;
   int value = 0;
   if (line[pos] >= '0' && line[pos] <= '7') {
-    for (end = pos; end < line.size() && end < pos + 3 && line[end] >= '0' && line[end] <= '7'; ++end) {
+    for (end = pos; end < line.size() && end < pos + 3 && line[end] >= '0' && line[end] <= '7';
+         ++end) {
       value = value * 8 + (line[end] - '0');
     }
     return value > 0xFF ? -2 : value;
@@ -238,7 +249,8 @@ int numericEscape(std::string_view line, size_t start, size_t& end) {
 bool readEscape(Parser& p, size_t& pos, std::string& out) {
   std::string_view line = p.line;
   if (pos + 1 == line.size()) {
-    fail(p, pos, "a backslash at the end of the line; close the string and continue it on the next line");
+    fail(p, pos,
+         "a backslash at the end of the line; close the string and continue it on the next line");
     return false;
   }
   if (char simple = simpleEscape(line[pos + 1])) {
@@ -354,12 +366,14 @@ bool startField(Parser& p, std::string_view keyword, size_t pos, std::string*& f
     d.entry.line = at.line;
     field = &d.entry.str;
   } else if (keyword == "msgid_plural" || keyword.substr(0, 7) == "msgstr[") {
-    if (!d.bad) fail(p, pos, "plural forms (msgid_plural, msgstr[N]) are not expected in these files");
+    if (!d.bad)
+      fail(p, pos, "plural forms (msgid_plural, msgstr[N]) are not expected in these files");
     p.field = nullptr;
     p.ignoreStrings = true;
     return false;
   } else {
-    fail(p, pos, keyword.empty() ? "unexpected character" : "unknown keyword " + std::string(keyword));
+    fail(p, pos,
+         keyword.empty() ? "unexpected character" : "unknown keyword " + std::string(keyword));
     return false;
   }
   return true;
@@ -439,7 +453,8 @@ void readLine(Parser& p) {
 
 PoParseResult poParse(std::string_view text) {
   Parser p;
-  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) text.remove_prefix(kByteOrderMark.size());
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+    text.remove_prefix(kByteOrderMark.size());
   size_t start = 0;
   while (start < text.size() && !p.stopped) {
     size_t end = text.find('\n', start);

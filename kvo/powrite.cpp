@@ -4,16 +4,35 @@ namespace {
 
 void appendEscaped(std::string& out, char c) {
   switch (c) {
-    case '\\': out += "\\\\"; return;
-    case '"': out += "\\\""; return;
-    case '\n': out += "\\n"; return;
-    case '\t': out += "\\t"; return;
-    case '\r': out += "\\r"; return;
-    case '\a': out += "\\a"; return;
-    case '\b': out += "\\b"; return;
-    case '\f': out += "\\f"; return;
-    case '\v': out += "\\v"; return;
-    default: break;
+    case '\\':
+      out += "\\\\";
+      return;
+    case '"':
+      out += "\\\"";
+      return;
+    case '\n':
+      out += "\\n";
+      return;
+    case '\t':
+      out += "\\t";
+      return;
+    case '\r':
+      out += "\\r";
+      return;
+    case '\a':
+      out += "\\a";
+      return;
+    case '\b':
+      out += "\\b";
+      return;
+    case '\f':
+      out += "\\f";
+      return;
+    case '\v':
+      out += "\\v";
+      return;
+    default:
+      break;
   }
   unsigned char byte = static_cast<unsigned char>(c);
   if (byte < 0x20 || byte == 0x7F) {

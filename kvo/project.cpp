@@ -33,11 +33,11 @@ struct Reader {
   bool onlyKeys(const toml::table& table, std::initializer_list<const char*> keys,
                 const char* where) {
     for (const auto& [key, node] : table) {
-      bool known = std::any_of(keys.begin(), keys.end(),
-                               [&](const char* k) { return key.str() == k; });
+      bool known =
+          std::any_of(keys.begin(), keys.end(), [&](const char* k) { return key.str() == k; });
       if (!known)
-        return fail(node, formatText("unknown key '%s' in %s", std::string(key.str()).c_str(),
-                                     where));
+        return fail(node,
+                    formatText("unknown key '%s' in %s", std::string(key.str()).c_str(), where));
     }
     return true;
   }
@@ -101,7 +101,8 @@ bool readImage(Reader& r, const toml::table& root, Project* project) {
   if (!r.subTable(root, "image", &image)) return false;
   if (!image) return r.fail(root, "the project file needs an [image] table");
   return r.onlyKeys(*image, {"path", "size", "sha256"}, "[image]") &&
-         r.required(*image, "path", *image, "[image]") && r.text(*image, "path", &project->imagePath) &&
+         r.required(*image, "path", *image, "[image]") &&
+         r.text(*image, "path", &project->imagePath) &&
          r.number(*image, "size", uint64_t(std::numeric_limits<int64_t>::max()),
                   &project->imageSize) &&
          r.text(*image, "sha256", &project->imageSha256);
@@ -144,8 +145,7 @@ bool readKind(Reader& r, const toml::table& file, FileKind* kind) {
       *kind = k.kind;
       return true;
     }
-  return r.fail(*file.get("kind"),
-                "'kind' must be one of dialog, map, gwh, gnop, raw, skip");
+  return r.fail(*file.get("kind"), "'kind' must be one of dialog, map, gwh, gnop, raw, skip");
 }
 
 bool readGnop(Reader& r, const toml::table& file, GnopRule* gnop) {
@@ -235,14 +235,12 @@ std::string quotedList(const std::vector<std::string>& items) {
 }
 
 void writeFileRule(std::ostringstream& out, const FileRule& rule) {
-  out << "\n[[file]]\nindex = " << rule.index << "\nkind = \"" << fileKindName(rule.kind)
-      << "\"\n";
+  out << "\n[[file]]\nindex = " << rule.index << "\nkind = \"" << fileKindName(rule.kind) << "\"\n";
   if (rule.kind != FileKind::Gnop) return;
   const GnopRule& g = rule.gnop;
   out << "width = " << g.width << "\nheight = " << g.height << "\nbpp = " << g.bpp
       << "\npalette = " << g.paletteIndex << "\npalette_number = " << g.paletteNumber
-      << "\nbitmap_offset = " << g.bitmapOffset << "\npalette_offset = " << g.paletteOffset
-      << "\n";
+      << "\nbitmap_offset = " << g.bitmapOffset << "\npalette_offset = " << g.paletteOffset << "\n";
 }
 }  // namespace
 

@@ -18,9 +18,9 @@ enum class FileKind { Dialog, Map, Gwh, Gnop, Raw, Skip };
 struct GnopRule {
   uint32_t width = 0;
   uint32_t height = 0;
-  uint32_t bpp = 8;  // 4 or 8
-  uint32_t paletteIndex = 0;    // file index of the multi-palette file
-  uint32_t paletteNumber = 0;   // which 256-entry palette of it
+  uint32_t bpp = 8;            // 4 or 8
+  uint32_t paletteIndex = 0;   // file index of the multi-palette file
+  uint32_t paletteNumber = 0;  // which 256-entry palette of it
   uint32_t bitmapOffset = 0;
   uint32_t paletteOffset = 0;
 };

@@ -38,8 +38,8 @@ void compressPlain(uint32_t* state, const uint8_t* blocks, size_t count) {
     uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
     uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
     for (int i = 0; i < 64; ++i) {
-      uint32_t t1 = h + (rotr(e, 6) ^ rotr(e, 11) ^ rotr(e, 25)) + ((e & f) ^ (~e & g)) +
-                    kRound[i] + w[i];
+      uint32_t t1 =
+          h + (rotr(e, 6) ^ rotr(e, 11) ^ rotr(e, 25)) + ((e & f) ^ (~e & g)) + kRound[i] + w[i];
       uint32_t t2 = (rotr(a, 2) ^ rotr(a, 13) ^ rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
       h = g;
       g = f;
@@ -64,31 +64,30 @@ void compressPlain(uint32_t* state, const uint8_t* blocks, size_t count) {
 #ifdef KVO_SHA_X86
 // Four rounds with the processor's SHA instructions; `k` holds the round
 // constants for them.
-#define KVO_SHA_ROUNDS4(msg, k)                                   \
-  do {                                                            \
-    __m128i sum = _mm_add_epi32(msg, (k));                        \
-    state1 = _mm_sha256rnds2_epu32(state1, state0, sum);          \
-    sum = _mm_shuffle_epi32(sum, 0x0E);                           \
-    state0 = _mm_sha256rnds2_epu32(state0, state1, sum);          \
+#define KVO_SHA_ROUNDS4(msg, k)                          \
+  do {                                                   \
+    __m128i sum = _mm_add_epi32(msg, (k));               \
+    state1 = _mm_sha256rnds2_epu32(state1, state0, sum); \
+    sum = _mm_shuffle_epi32(sum, 0x0E);                  \
+    state0 = _mm_sha256rnds2_epu32(state0, state1, sum); \
   } while (0)
 
-__attribute__((target("sha,sse4.1,ssse3"))) void compressSha(uint32_t* state,
-                                                               const uint8_t* blocks,
-                                                               size_t count) {
+__attribute__((target("sha,sse4.1,ssse3"))) void compressSha(uint32_t* state, const uint8_t* blocks,
+                                                             size_t count) {
   const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
-  __m128i tmp = _mm_loadu_si128(reinterpret_cast<const __m128i*>(state));      // DCBA
+  __m128i tmp = _mm_loadu_si128(reinterpret_cast<const __m128i*>(state));         // DCBA
   __m128i state1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(state + 4));  // HGFE
-  tmp = _mm_shuffle_epi32(tmp, 0xB1);                 // CDAB
-  state1 = _mm_shuffle_epi32(state1, 0x1B);           // EFGH
-  __m128i state0 = _mm_alignr_epi8(tmp, state1, 8);   // ABEF
-  state1 = _mm_blend_epi16(state1, tmp, 0xF0);        // CDGH
+  tmp = _mm_shuffle_epi32(tmp, 0xB1);                                             // CDAB
+  state1 = _mm_shuffle_epi32(state1, 0x1B);                                       // EFGH
+  __m128i state0 = _mm_alignr_epi8(tmp, state1, 8);                               // ABEF
+  state1 = _mm_blend_epi16(state1, tmp, 0xF0);                                    // CDGH
   const __m128i* k = reinterpret_cast<const __m128i*>(kRound);
   for (; count > 0; --count, blocks += 64) {
     const __m128i savedState0 = state0, savedState1 = state1;
     __m128i m[4];
     for (int i = 0; i < 4; ++i)
-      m[i] = _mm_shuffle_epi8(
-          _mm_loadu_si128(reinterpret_cast<const __m128i*>(blocks + 16 * i)), byteSwap);
+      m[i] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(blocks + 16 * i)),
+                              byteSwap);
     for (int group = 0; group < 16; ++group) {
       __m128i& words = m[group & 3];
       KVO_SHA_ROUNDS4(words, _mm_loadu_si128(k + group));
@@ -107,10 +106,10 @@ __attribute__((target("sha,sse4.1,ssse3"))) void compressSha(uint32_t* state,
     state0 = _mm_add_epi32(state0, savedState0);
     state1 = _mm_add_epi32(state1, savedState1);
   }
-  tmp = _mm_shuffle_epi32(state0, 0x1B);                // FEBA
-  state1 = _mm_shuffle_epi32(state1, 0xB1);             // DCHG
-  state0 = _mm_blend_epi16(tmp, state1, 0xF0);          // DCBA
-  state1 = _mm_alignr_epi8(state1, tmp, 8);             // ABEF
+  tmp = _mm_shuffle_epi32(state0, 0x1B);        // FEBA
+  state1 = _mm_shuffle_epi32(state1, 0xB1);     // DCHG
+  state0 = _mm_blend_epi16(tmp, state1, 0xF0);  // DCBA
+  state1 = _mm_alignr_epi8(state1, tmp, 8);     // ABEF
   _mm_storeu_si128(reinterpret_cast<__m128i*>(state), state0);
   _mm_storeu_si128(reinterpret_cast<__m128i*>(state + 4), state1);
 }

@@ -17,8 +17,8 @@ uint64_t mix(uint64_t h) {
 const char* kindWord(FileKind kind) { return fileKindName(kind); }
 
 bool kindFromWord(const std::string& word, FileKind* kind) {
-  for (FileKind k : {FileKind::Dialog, FileKind::Map, FileKind::Gwh, FileKind::Gnop,
-                     FileKind::Raw, FileKind::Skip})
+  for (FileKind k : {FileKind::Dialog, FileKind::Map, FileKind::Gwh, FileKind::Gnop, FileKind::Raw,
+                     FileKind::Skip})
     if (word == fileKindName(k)) {
       *kind = k;
       return true;
@@ -38,9 +38,7 @@ bool readUnsigned(const std::string& word, uint64_t most, uint64_t* out, int bas
   if (word.empty() || word.size() > 20) return false;
   uint64_t value = 0;
   for (char c : word) {
-    int digit = c >= '0' && c <= '9'   ? c - '0'
-                : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                                       : 99;
+    int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : 99;
     if (digit >= base || value > (UINT64_MAX - uint64_t(digit)) / uint64_t(base)) return false;
     value = value * uint64_t(base) + uint64_t(digit);
   }
@@ -52,8 +50,7 @@ bool readUnsigned(const std::string& word, uint64_t most, uint64_t* out, int bas
 template <class T>
 bool readNumber(std::string_view& rest, T* out, int base = 10) {
   uint64_t value = 0;
-  if (!readUnsigned(nextWord(rest), UINT64_MAX >> (64 - 8 * sizeof(T)), &value, base))
-    return false;
+  if (!readUnsigned(nextWord(rest), UINT64_MAX >> (64 - 8 * sizeof(T)), &value, base)) return false;
   *out = T(value);
   return true;
 }
@@ -78,8 +75,8 @@ bool readFileLine(std::string_view rest, ImageFileState* f) {
 
 bool readArtefactLine(std::string_view rest, ArtefactState* a) {
   uint64_t modified = 0;
-  if (!readNumber(rest, &a->index) || !readNumber(rest, &a->size) ||
-      !readNumber(rest, &modified) || !readNumber(rest, &a->hash, 16) || rest.empty())
+  if (!readNumber(rest, &a->index) || !readNumber(rest, &a->size) || !readNumber(rest, &modified) ||
+      !readNumber(rest, &a->hash, 16) || rest.empty())
     return false;
   a->modified = int64_t(modified);
   a->path = std::string(rest);
@@ -161,13 +158,13 @@ Result<ProjectState> stateParse(std::string_view text, const std::string& name) 
     ++lineNumber;
     bool good = lineNumber == 1 ? line == kStateHeader : readLine(line, &result.value, &sawImage);
     if (!good) {
-      result.status = failure("%s:%u: damaged project state: unexpected line\n", name.c_str(),
-                              lineNumber);
+      result.status =
+          failure("%s:%u: damaged project state: unexpected line\n", name.c_str(), lineNumber);
       return result;
     }
   }
   if (!sawImage)
-    result.status = failure("%s:%u: damaged project state: no image line\n", name.c_str(),
-                            lineNumber);
+    result.status =
+        failure("%s:%u: damaged project state: no image line\n", name.c_str(), lineNumber);
   return result;
 }

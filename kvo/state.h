@@ -37,7 +37,8 @@ struct ArtefactState {
 
 struct ProjectState {
   uint64_t imageSize = 0;
-  int64_t imageModified = 0;  // nanoseconds: an image with the same size and time is not hashed again
+  int64_t imageModified =
+      0;  // nanoseconds: an image with the same size and time is not hashed again
   std::string imageSha256;
   std::vector<ImageFileState> files;  // ascending index
   std::vector<ArtefactState> artefacts;

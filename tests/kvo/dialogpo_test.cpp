@@ -13,8 +13,8 @@ TEST(DialogPo, GameTextComesBackByteForByte) {
   ASSERT_TRUE(back.ok());
   EXPECT_EQ(back.bytes, game);
   EXPECT_EQ(origin.size(), game.size());
-  EXPECT_EQ(origin[2], 2u);   // the CR of the first line break
-  EXPECT_EQ(origin[9], 8u);   // the lone LF, from its tag
+  EXPECT_EQ(origin[2], 2u);  // the CR of the first line break
+  EXPECT_EQ(origin[9], 8u);  // the lone LF, from its tag
 }
 
 TEST(DialogPo, TranslationsAndTheirPlacesInTheFile) {
@@ -25,7 +25,8 @@ TEST(DialogPo, TranslationsAndTheirPlacesInTheFile) {
   EXPECT_EQ(file.entries[1].id, "Bye\nnow");
   const std::string text = poWrite(file);
   std::string edited = text;
-  edited.replace(edited.rfind("msgstr \"\""), 9, "msgstr \"\"\n\"Tsch\xC3\xBC\\n\"\n\"\xC3\xA9<$0G>\"");
+  edited.replace(edited.rfind("msgstr \"\""), 9,
+                 "msgstr \"\"\n\"Tsch\xC3\xBC\\n\"\n\"\xC3\xA9<$0G>\"");
   edited += "\nmsgctxt \"0016:7\"\nmsgid \"x\"\nmsgstr \"y\"\n";
   PoParseResult parsed = poParse(edited);
   ASSERT_TRUE(parsed.ok()) << parsed.errors[0].message;
@@ -46,10 +47,12 @@ TEST(DialogPo, TranslationsAndTheirPlacesInTheFile) {
   found = dialogTranslations(parsed.file, 16, texts, &problems);
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].slot, 2u);
-  EXPECT_EQ(found[0].text, "Tsch\xC3\xBC\r\n\xC3\xA9" "A");
+  EXPECT_EQ(found[0].text,
+            "Tsch\xC3\xBC\r\n\xC3\xA9"
+            "A");
   ASSERT_EQ(found[0].places.size(), found[0].text.size());
-  EXPECT_EQ(found[0].places[4].line, strLine + 1);  // the first byte of the u umlaut
-  EXPECT_EQ(found[0].places[5].column, 6);          // its second byte, same character
+  EXPECT_EQ(found[0].places[4].line, strLine + 1);   // the first byte of the u umlaut
+  EXPECT_EQ(found[0].places[5].column, 6);           // its second byte, same character
   EXPECT_EQ(found[0].places[10].line, strLine + 2);  // the tag
   EXPECT_EQ(found[0].places[10].column, 3);
 }

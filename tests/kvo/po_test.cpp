@@ -69,7 +69,9 @@ TEST(PoWrite, WrittenFilesReadBackAndPassMsgfmt) {
   file.project = "Game";
   file.language = "de";
   std::string raw = "Line\xFF one\nline <$ two\n\n\0end\t"s;
-  PoEntry text = entry("0016:3", toPoText(raw), "\xC3\x9C" "bersetzt\nzwei\n\n\x01x\t");
+  PoEntry text = entry("0016:3", toPoText(raw),
+                       "\xC3\x9C"
+                       "bersetzt\nzwei\n\n\x01x\t");
   text.comments = {"0016.bt"};
   file.entries = {entry("0016:0", ""), text, entry("0017:0", "\"\\")};
   std::string written = poWrite(file);
@@ -91,7 +93,8 @@ TEST(PoWrite, WrittenFilesReadBackAndPassMsgfmt) {
   if (std::system("msgfmt --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "msgfmt not installed";
   TempDir dir;
   writeText(dir.file("0016.po"), written);
-  std::string command = "msgfmt --check -o /dev/null " + dir.file("0016.po") + " 2>" + dir.file("err");
+  std::string command =
+      "msgfmt --check -o /dev/null " + dir.file("0016.po") + " 2>" + dir.file("err");
   EXPECT_EQ(std::system(command.c_str()), 0) << readText(dir.file("err"));
 }
 
@@ -128,7 +131,9 @@ TEST(PoParse, FileAsATranslatorsEditorSavesIt) {
   const PoEntry& e = result.file.entries[0];
   EXPECT_EQ(e.context, "0016:0");
   EXPECT_EQ(e.id, "Hi\nyou");
-  EXPECT_EQ(e.str, "Salut\ntoi\xC3\xA9" "AA\a");
+  EXPECT_EQ(e.str,
+            "Salut\ntoi\xC3\xA9"
+            "AA\a");
   EXPECT_EQ(e.comments, std::vector<std::string>{"0016.bt"});
   EXPECT_TRUE(e.fuzzy);
   EXPECT_EQ(e.line, 17);
@@ -136,14 +141,16 @@ TEST(PoParse, FileAsATranslatorsEditorSavesIt) {
 
 TEST(PoParse, ErrorsNameLineAndColumn) {
   const std::pair<std::string, std::string> cases[] = {
-      {"msgid \"\xC3\xA9\xFF\"\nmsgstr \"\"\n", "1:9: byte 0xFF is not UTF-8; save the file as UTF-8\n"},
+      {"msgid \"\xC3\xA9\xFF\"\nmsgstr \"\"\n",
+       "1:9: byte 0xFF is not UTF-8; save the file as UTF-8\n"},
       {"msgid \"a\\q\"\nmsgstr \"\"\n", "1:9: invalid escape sequence \\q\n"},
       {"msgid \"a\\x100\" \"\\400\" \"\\0\"\nmsgstr \"\"\n", "1:9: escape value above 255\n"},
       {"msgid \"\\x00\"\nmsgstr \"\"\n", "1:8: a string cannot hold a zero byte\n"},
       {"msgid \"open\nmsgstr \"\"\n", "1:7: the string is not closed on this line\n"},
       {"msgid \"a\" x\nmsgstr \"\"\n", "1:11: unexpected text after the string\n"},
       {"msgid \"a\\\nmsgstr \"\"\n",
-       "1:9: a backslash at the end of the line; close the string and continue it on the next line\n"},
+       "1:9: a backslash at the end of the line; close the string and continue it on the next "
+       "line\n"},
       {"msgid\nmsgstr \"\"\n", "1:6: expected a string in double quotes\n"},
       {"\"stray\"\n", "1:1: a string on its own line must continue msgctxt, msgid or msgstr\n"},
       {"  msgtxt \"a\"\n", "1:3: unknown keyword msgtxt\n"},

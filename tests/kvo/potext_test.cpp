@@ -30,7 +30,8 @@ TEST(PoText, EveryByteStringComesBackUnchanged) {
 
 TEST(PoText, TranslatorsTagsAreReadAndMalformedOnesPlaced) {
   EXPECT_EQ(fromPoText("<$41><$0A>$<").bytes, "A\n$<");
-  const std::string message = "malformed byte tag: write <$XX> with two upper-case hexadecimal digits";
+  const std::string message =
+      "malformed byte tag: write <$XX> with two upper-case hexadecimal digits";
   const std::pair<std::string, size_t> malformed[] = {
       {"ab<$4g>", 3}, {"\xC3\xA9<$4", 2}, {"<$41", 1}, {"x<$ff>", 2}, {"<$<$41>", 1}};
   for (const auto& [text, column] : malformed) {

@@ -54,5 +54,6 @@ TEST(ProjectFile, MistakesNameTheirPlace) {
             "p/kvo.toml:6:15: 'last_battle' comes before 'first_battle'\n");
   EXPECT_EQ(errorOf(image + "[table]\nformat = \"csv\"\n"),
             "p/kvo.toml:4:10: 'format' must be \"tbs\" or \"hex\"\n");
-  EXPECT_EQ(errorOf("[image\n"), "p/kvo.toml:1:7: Error while parsing table header: expected ']', saw '\\n'\n");
+  EXPECT_EQ(errorOf("[image\n"),
+            "p/kvo.toml:1:7: Error while parsing table header: expected ']', saw '\\n'\n");
 }

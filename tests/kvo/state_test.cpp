@@ -16,7 +16,8 @@ TEST(ProjectState, WrittenStateReadsBackTheSame) {
   const std::string text = stateWrite(s);
   EXPECT_EQ(text,
             "kvo-state 1\n"
-            "image 3221225472 1765000000000000001 ffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffff\n"
+            "image 3221225472 1765000000000000001 "
+            "ffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffff\n"
             "file 15 16 32768 4096 3001 - raw 3001 0000000000001234\n"
             "file 16 17 21474836480 2048 700 2 dialog 1800 ffffffffffffffff\n"
             "artefact 16 99 1700000000123456789 000000000000002a text/0016.po\n"
