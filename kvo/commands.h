@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "common/outcome.h"
+
 enum : int { kDone = 0, kProblems = 1, kUsage = 2 };
 
 struct InitOptions {
@@ -12,3 +14,13 @@ struct InitOptions {
   std::string dir = ".";
 };
 int runInit(const InitOptions& options);
+
+struct UnpackOptions {
+  std::string dir = ".";
+  bool force = false;
+};
+int runUnpack(const UnpackOptions& options);
+
+// Prints a failure's message on standard error; the status of a run with
+// problems.
+int reportFailure(const Status& status);

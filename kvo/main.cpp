@@ -13,7 +13,18 @@ void addInit(CLI::App& app, InitOptions& init) {
   cmd->add_option("--table", init.table, "The character table of the dialog text");
   cmd->add_option("--dir", init.dir, "The project folder (default: the current folder)");
 }
+void addUnpack(CLI::App& app, UnpackOptions& unpack) {
+  CLI::App* cmd = app.add_subcommand(
+      "unpack", "Fill the project folder: files/, text/*.po, pics/*.bmp and .kvo/");
+  cmd->add_option("--dir", unpack.dir, "The project folder (default: the current folder)");
+  cmd->add_flag("--force", unpack.force, "Unpack again over an unpacked project (loses edits)");
+}
 }  // namespace
+
+int reportFailure(const Status& status) {
+  std::fputs(status.message.c_str(), stderr);
+  return kProblems;
+}
 
 int main(int argc, char** argv) {
   CLI::App app{"kvo: the game's disc image as a translation project, and back", "kvo"};
@@ -21,6 +32,8 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", "kvo 0.2.0");
   InitOptions init;
   addInit(app, init);
+  UnpackOptions unpack;
+  addUnpack(app, unpack);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -28,5 +41,6 @@ int main(int argc, char** argv) {
     return status == 0 ? kDone : kUsage;
   }
   if (app.got_subcommand("init")) return runInit(init);
+  if (app.got_subcommand("unpack")) return runUnpack(unpack);
   return kUsage;
 }

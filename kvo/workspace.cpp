@@ -7,6 +7,9 @@
 
 const char kProjectFileName[] = "kvo.toml";
 const char kStatePath[] = ".kvo/state";
+const char kFilesFolder[] = "files";
+const char kTextFolder[] = "text";
+const char kPicsFolder[] = "pics";
 
 namespace {
 bool isAbsolute(const std::string& path) {
@@ -85,6 +88,45 @@ Result<ProjectState> workspaceState(const Workspace& ws) {
     result.status.message = "ERROR: " + result.status.message +
                             "       (run kvo unpack again to rebuild it)\n";
   return result;
+}
+
+Status checkImageSize(const Workspace& ws) {
+  PlatStat st;
+  if (!platStat(ws.imagePath.c_str(), &st) || !st.isRegular)
+    return failure("ERROR: the project's disc image is missing : %s\n", ws.imagePath.c_str());
+  if (st.size != ws.project.imageSize)
+    return failure(
+        "ERROR: the disc image is not the one this project was made from (%llu bytes, kvo.toml "
+        "says %llu) : %s\n",
+        static_cast<unsigned long long>(st.size),
+        static_cast<unsigned long long>(ws.project.imageSize), ws.imagePath.c_str());
+  return Status();
+}
+
+Status saveState(const Workspace& ws, const ProjectState& state) {
+  const std::string path = workspacePath(ws, kStatePath);
+  const std::string text = stateWrite(state);
+  if (platMakeFolders(parentOf(path)) && platReplaceSave(path.c_str(), text.data(), text.size()))
+    return Status();
+  return failure("ERROR: cannot write file : %s\n", path.c_str());
+}
+
+Status readFilesArtefact(const Workspace& ws, const ProjectState& state, uint32_t index,
+                         std::vector<uint8_t>* bytes) {
+  const std::string prefix = std::string(kFilesFolder) + "/";
+  for (const ArtefactState& a : state.artefacts) {
+    if (a.index != index || a.path.compare(0, prefix.size(), prefix) != 0) continue;
+    if (a.size == 0) {
+      bytes->clear();
+      return Status();
+    }
+    Result<std::vector<uint8_t>> loaded =
+        loadFile(workspacePath(ws, a.path).c_str(), FileWording::Plain);
+    if (!loaded.ok()) return loaded.status;
+    *bytes = std::move(loaded.value);
+    return Status();
+  }
+  return failure("ERROR: file %04u was not unpacked : %s\n", index, ws.root.c_str());
 }
 
 Result<ArtefactState> writeArtefact(const Workspace& ws, uint32_t index,

@@ -19,6 +19,10 @@ struct Workspace {
 
 extern const char kProjectFileName[];  // "kvo.toml"
 extern const char kStatePath[];        // ".kvo/state", under the root
+// The folders the unpack fills, under the root.
+extern const char kFilesFolder[];  // "files": every file, decompressed
+extern const char kTextFolder[];   // "text": a PO file per dialog container
+extern const char kPicsFolder[];   // "pics": pictures as BMP files
 
 // `root` + "/" + a path under it ("/" separated).
 std::string workspacePath(const Workspace& ws, const std::string& relative);
@@ -29,6 +33,17 @@ Result<Workspace> workspaceOpen(const std::string& root);
 
 // Reads the unpack's state; "run kvo unpack first" when there is none.
 Result<ProjectState> workspaceState(const Workspace& ws);
+
+// Fails when the image's size is not the one kvo.toml gives (it was
+// replaced or changed since kvo init).
+Status checkImageSize(const Workspace& ws);
+
+// Writes .kvo/state.
+Status saveState(const Workspace& ws, const ProjectState& state);
+
+// The decompressed file `index` as the unpack wrote it under files/.
+Status readFilesArtefact(const Workspace& ws, const ProjectState& state, uint32_t index,
+                         std::vector<uint8_t>* bytes);
 
 // Writes a file under the root (its folders made first) and returns what
 // the state keeps of it.
