@@ -21,6 +21,26 @@ struct UnpackOptions {
 };
 int runUnpack(const UnpackOptions& options);
 
+struct CheckOptions {
+  std::string dir = ".";
+};
+int runCheck(const CheckOptions& options);
+
+struct PackOptions {
+  std::string dir = ".";
+  std::string output;
+  std::string patch;
+};
+int runPack(const PackOptions& options);
+
+struct StatusOptions {
+  std::string dir = ".";
+};
+int runStatus(const StatusOptions& options);
+
+// Messages printed on standard error as they come.
+Messages stderrLines();
+
 // Prints a failure's message on standard error; the status of a run with
 // problems.
 int reportFailure(const Status& status);

@@ -43,3 +43,23 @@ Result<std::vector<Artefact>> exportArtefacts(const Converters& c, FileKind kind
                                               const std::vector<uint8_t>& decoded,
                                               const std::vector<uint8_t>* paletteFile,
                                               const Messages& messages);
+
+// Something wrong in an edited artefact, at a place in it
+// ("text/0016.po:12:5").
+struct Problem {
+  std::string place;
+  std::string message;
+};
+
+// Check and pack: the decompressed game file rebuilt from `base` (its
+// decompressed bytes as files/ holds them now) and its other artefacts as
+// they are now (`artefacts`, every one that the unpack wrote for it). Text
+// the table cannot encode and other faults of the artefacts go to
+// `problems`; a failure means the file could not be rebuilt at all.
+Result<std::vector<uint8_t>> importArtefacts(const Converters& c, FileKind kind, uint32_t index,
+                                             const std::string& name,
+                                             const std::vector<uint8_t>& base,
+                                             const std::vector<Artefact>& artefacts,
+                                             const std::vector<uint8_t>* paletteFile,
+                                             std::vector<Problem>* problems,
+                                             const Messages& messages);

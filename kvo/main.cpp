@@ -19,7 +19,29 @@ void addUnpack(CLI::App& app, UnpackOptions& unpack) {
   cmd->add_option("--dir", unpack.dir, "The project folder (default: the current folder)");
   cmd->add_flag("--force", unpack.force, "Unpack again over an unpacked project (loses edits)");
 }
+void addStatus(CLI::App& app, StatusOptions& status) {
+  CLI::App* cmd = app.add_subcommand("status", "List what changed since the unpack");
+  cmd->add_option("--dir", status.dir, "The project folder (default: the current folder)");
+}
+
+void addCheck(CLI::App& app, CheckOptions& check) {
+  CLI::App* cmd = app.add_subcommand(
+      "check", "Rebuild every changed file in memory and tell whether it fits; writes nothing");
+  cmd->add_option("--dir", check.dir, "The project folder (default: the current folder)");
+}
+
+void addPack(CLI::App& app, PackOptions& pack) {
+  CLI::App* cmd = app.add_subcommand(
+      "pack", "Check, then write a new image with every changed file and verify it");
+  cmd->add_option("-o,--output", pack.output, "The new disc image")->required();
+  cmd->add_option("--patch", pack.patch, "Also write an xdelta3 patch from the original image");
+  cmd->add_option("--dir", pack.dir, "The project folder (default: the current folder)");
+}
 }  // namespace
+
+Messages stderrLines() {
+  return Messages{[](const std::string& text) { std::fputs(text.c_str(), stderr); }};
+}
 
 int reportFailure(const Status& status) {
   std::fputs(status.message.c_str(), stderr);
@@ -34,6 +56,12 @@ int main(int argc, char** argv) {
   addInit(app, init);
   UnpackOptions unpack;
   addUnpack(app, unpack);
+  StatusOptions status;
+  addStatus(app, status);
+  CheckOptions check;
+  addCheck(app, check);
+  PackOptions pack;
+  addPack(app, pack);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -42,5 +70,8 @@ int main(int argc, char** argv) {
   }
   if (app.got_subcommand("init")) return runInit(init);
   if (app.got_subcommand("unpack")) return runUnpack(unpack);
+  if (app.got_subcommand("status")) return runStatus(status);
+  if (app.got_subcommand("check")) return runCheck(check);
+  if (app.got_subcommand("pack")) return runPack(pack);
   return kUsage;
 }

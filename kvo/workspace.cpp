@@ -129,6 +129,17 @@ Status readFilesArtefact(const Workspace& ws, const ProjectState& state, uint32_
   return failure("ERROR: file %04u was not unpacked : %s\n", index, ws.root.c_str());
 }
 
+Result<std::vector<uint8_t>> loadArtefact(const Workspace& ws, const ArtefactState& artefact) {
+  const std::string path = workspacePath(ws, artefact.path);
+  uint64_t size = 0;
+  int64_t modified = 0;
+  if (!platFileTime(path, &size, &modified))
+    return {{}, failure("ERROR: missing (the unpack wrote it; restore it or unpack again) : %s\n",
+                        path.c_str())};
+  if (size == 0) return {};
+  return loadFile(path.c_str(), FileWording::Plain);
+}
+
 Result<ArtefactState> writeArtefact(const Workspace& ws, uint32_t index,
                                     const std::string& relative, const std::vector<uint8_t>& data) {
   Result<ArtefactState> result;

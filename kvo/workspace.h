@@ -45,6 +45,9 @@ Status saveState(const Workspace& ws, const ProjectState& state);
 Status readFilesArtefact(const Workspace& ws, const ProjectState& state, uint32_t index,
                          std::vector<uint8_t>* bytes);
 
+// An artefact's bytes as they are now; a missing one is a failure.
+Result<std::vector<uint8_t>> loadArtefact(const Workspace& ws, const ArtefactState& artefact);
+
 // Writes a file under the root (its folders made first) and returns what
 // the state keeps of it.
 Result<ArtefactState> writeArtefact(const Workspace& ws, uint32_t index,

@@ -61,6 +61,20 @@ std::string platRelativePath(const std::string& path, const std::string& base) {
   return relative.empty() ? p.generic_u8string() : relative.generic_u8string();
 }
 
+bool platCopyFile(const std::string& from, const std::string& to) {
+  std::error_code error;
+  fs::copy_file(nativePath(from), nativePath(to), fs::copy_options::overwrite_existing, error);
+  return !error;
+}
+
+bool platSameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  if (fs::equivalent(nativePath(a), nativePath(b), error)) return true;
+  fs::path pa = fs::absolute(nativePath(a), error).lexically_normal();
+  fs::path pb = fs::absolute(nativePath(b), error).lexically_normal();
+  return pa == pb;
+}
+
 bool platIsTerminal(bool standardError) {
 #ifdef _WIN32
   return _isatty(standardError ? 2 : 1) != 0;

@@ -17,5 +17,12 @@ bool platFileTime(const std::string& path, uint64_t* size, int64_t* modified);
 // folders; the absolute path when there is no relative way (another drive).
 std::string platRelativePath(const std::string& path, const std::string& base);
 
+// Copies a whole file (in the kernel where the system can), replacing `to`.
+bool platCopyFile(const std::string& from, const std::string& to);
+
+// Whether two paths name the same file (or would, for one that does not
+// exist yet).
+bool platSameFile(const std::string& a, const std::string& b);
+
 // Whether standard output or standard error is a terminal (for progress).
 bool platIsTerminal(bool standardError);
