@@ -55,10 +55,10 @@ PoTextBytes poToGameText(std::string_view po, std::vector<size_t>* origin) {
 }
 
 PoFile dialogPoFile(uint32_t fileIndex, const std::string& name,
-                    const std::vector<DialogText>& texts) {
+                    const std::vector<GameText>& texts) {
   PoFile po;
   po.project = name;
-  for (const DialogText& t : texts) {
+  for (const GameText& t : texts) {
     PoEntry entry;
     entry.context = dialogContext(fileIndex, t.slot);
     entry.id = gameTextToPo(t.text);
@@ -69,11 +69,11 @@ PoFile dialogPoFile(uint32_t fileIndex, const std::string& name,
 }
 
 std::vector<DialogTranslation> dialogTranslations(const PoFile& po, uint32_t fileIndex,
-                                                  const std::vector<DialogText>& texts,
+                                                  const std::vector<GameText>& texts,
                                                   std::vector<PoProblem>* problems) {
   std::vector<DialogTranslation> found;
   for (const PoEntry& entry : po.entries) {
-    auto text = std::find_if(texts.begin(), texts.end(), [&](const DialogText& t) {
+    auto text = std::find_if(texts.begin(), texts.end(), [&](const GameText& t) {
       return dialogContext(fileIndex, t.slot) == entry.context;
     });
     if (text == texts.end()) {

@@ -13,7 +13,7 @@
 #include "kvo/potext.h"
 
 // One dialog text: its slot in the container (0 to 4) and its text.
-struct DialogText {
+struct GameText {
   uint32_t slot = 0;
   std::string text;
 };
@@ -29,7 +29,7 @@ PoTextBytes poToGameText(std::string_view po, std::vector<size_t>* origin = null
 
 // The PO file of a container; `name` is its file name, written as a comment.
 PoFile dialogPoFile(uint32_t fileIndex, const std::string& name,
-                    const std::vector<DialogText>& texts);
+                    const std::vector<GameText>& texts);
 
 // A translated text found in a PO file.
 struct DialogTranslation {
@@ -50,5 +50,5 @@ struct PoProblem {
 // whose msgstr is neither empty nor fuzzy. An entry with an id that is no
 // text of this file, or with a malformed tag, is a problem.
 std::vector<DialogTranslation> dialogTranslations(const PoFile& po, uint32_t fileIndex,
-                                                  const std::vector<DialogText>& texts,
+                                                  const std::vector<GameText>& texts,
                                                   std::vector<PoProblem>* problems);

@@ -18,7 +18,7 @@ TEST(DialogPo, GameTextComesBackByteForByte) {
 }
 
 TEST(DialogPo, TranslationsAndTheirPlacesInTheFile) {
-  std::vector<DialogText> texts = {{0, "Hello"}, {2, "Bye\r\nnow"}};
+  std::vector<GameText> texts = {{0, "Hello"}, {2, "Bye\r\nnow"}};
   PoFile file = dialogPoFile(16, "0016.bt", texts);
   ASSERT_EQ(file.entries.size(), 2u);
   EXPECT_EQ(file.entries[1].context, "0016:2");
