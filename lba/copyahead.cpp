@@ -1,9 +1,10 @@
 #include "lba/copyahead.h"
 
-#include "frontend/frontend.h"
 #include "lba/filecopy.h"
+#include "platform/filecopy.h"
+#include "platform/replace.h"
 
-#if KVO_LBA_KERNEL_COPY
+#if KVO_PLAT_KERNEL_COPY
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -20,9 +21,9 @@ struct Pending {
   FILE* out;
   uint64_t from;
   uint32_t length;
-  std::function<void(uint32_t)> finish;
+  std::function<Status(uint32_t)> finish;
   State state = Waiting;  // changes under the queue's lock
-  LbaKernelCopy copy;     // the result, once Copied
+  PlatKernelCopy copy;    // the result, once Copied
 };
 
 }  // namespace
@@ -32,19 +33,16 @@ struct Pending {
 // Finished files leave at the front; the queue's elements never move.
 struct LbaCopyAhead {
   FILE* in;
-  int inFd;
   std::deque<Pending> pending;
+  Status failed;  // the first finish that failed
   bool stopping = false;
-  bool noHelper = false;   // the system gave no thread: the main thread copies all
-  bool finishing = false;  // a file is being finished: messages wait for nothing
+  bool noHelper = false;  // the system gave no thread: the main thread copies all
   std::mutex lock;
   std::condition_variable changed;
   std::thread helper;
 };
 
 namespace {
-
-LbaCopyAhead* gQueue = nullptr;  // the one queue, for the message hook
 
 // The oldest waiting file, marked as copying; null when none waits.
 Pending* claimWaiting(LbaCopyAhead* q) {
@@ -66,7 +64,7 @@ size_t waitingCount(const LbaCopyAhead* q) {
 // Copies a claimed file without the lock, then marks it copied.
 void copyClaimed(LbaCopyAhead* q, Pending* p, std::unique_lock<std::mutex>& hold) {
   hold.unlock();
-  const LbaKernelCopy copy = lbaCopyInKernel(q->inFd, p->from, fileno(p->out), p->length);
+  const PlatKernelCopy copy = platCopyRangeInKernel(q->in, p->from, p->out, p->length);
   hold.lock();
   p->copy = copy;
   p->state = Pending::Copied;
@@ -94,15 +92,29 @@ void startHelper(LbaCopyAhead* q) {
   }
 }
 
+// After a failure: waits for the copies under way and discards every output
+// not finished, so that no part of a later file is left.
+void discardPending(LbaCopyAhead* q, std::unique_lock<std::mutex>& hold) {
+  for (Pending& p : q->pending)
+    if (p.state == Pending::Waiting) p.state = Pending::Copied;
+  q->changed.wait(hold, [q] {
+    for (const Pending& p : q->pending)
+      if (p.state == Pending::Copying) return false;
+    return true;
+  });
+  for (Pending& p : q->pending) platReplaceDiscard(p.out);
+  q->pending.clear();
+}
+
 // Finishes the files at the front whose copies have ended. While more than
 // `keep` files are left, the main thread also copies waiting files itself or
 // waits for the helper's.
-void finishFront(LbaCopyAhead* q, size_t keep) {
+Status finishFront(LbaCopyAhead* q, size_t keep) {
   std::unique_lock<std::mutex> hold(q->lock);
-  while (!q->pending.empty()) {
+  while (q->failed.ok() && !q->pending.empty()) {
     Pending& front = q->pending.front();
     if (front.state != Pending::Copied) {
-      if (q->pending.size() <= keep) return;
+      if (q->pending.size() <= keep) break;
       if (Pending* p = claimWaiting(q)) {
         copyClaimed(q, p, hold);
       } else {
@@ -113,17 +125,21 @@ void finishFront(LbaCopyAhead* q, size_t keep) {
     Pending p = std::move(front);
     q->pending.pop_front();
     hold.unlock();
-    q->finishing = true;
-    p.finish(lbaFinishCopy(q->in, p.from, p.out, p.length, p.copy));
-    q->finishing = false;
+    Status finished;
+    Result<uint32_t> copied = lbaFinishCopy(q->in, p.from, p.out, p.length, p.copy);
+    if (copied.ok()) {
+      finished = p.finish(copied.value);
+    } else {
+      platReplaceDiscard(p.out);
+      finished = copied.status;
+    }
     hold.lock();
+    if (!finished.ok()) {
+      q->failed = finished;
+      discardPending(q, hold);
+    }
   }
-}
-
-// Before any message: every file added so far is finished first.
-void finishAll() {
-  LbaCopyAhead* q = gQueue;
-  if (q && !q->finishing) finishFront(q, 0);
+  return q->failed;
 }
 
 }  // namespace
@@ -131,30 +147,32 @@ void finishAll() {
 LbaCopyAhead* lbaCopyAheadStart(FILE* in) {
   LbaCopyAhead* q = new LbaCopyAhead;
   q->in = in;
-  q->inFd = fileno(in);
-  gQueue = q;
-  setBeforeMessage(finishAll);
   return q;
 }
 
-void lbaCopyAheadAdd(LbaCopyAhead* q, FILE* out, uint64_t from, uint32_t length,
-                     std::function<void(uint32_t)> finish) {
+Status lbaCopyAheadAdd(LbaCopyAhead* q, FILE* out, uint64_t from, uint32_t length,
+                       std::function<Status(uint32_t)> finish) {
+  if (!q->failed.ok()) {
+    platReplaceDiscard(out);
+    return q->failed;
+  }
   startHelper(q);
   {
     std::unique_lock<std::mutex> hold(q->lock);
     q->pending.push_back(
-        Pending{out, from, length, std::move(finish), Pending::Waiting, LbaKernelCopy{}});
+        Pending{out, from, length, std::move(finish), Pending::Waiting, PlatKernelCopy{}});
     q->changed.notify_all();
     // The helper is busy (or missing): the main thread copies too.
     if (q->noHelper || waitingCount(q) >= 2) copyClaimed(q, claimWaiting(q), hold);
   }
-  finishFront(q, kMostAhead - 1);
+  return finishFront(q, kMostAhead - 1);
 }
 
-void lbaCopyAheadStop(LbaCopyAhead* q) {
-  finishFront(q, 0);
-  setBeforeMessage(nullptr);
-  gQueue = nullptr;
+Status lbaCopyAheadFinish(LbaCopyAhead* q) { return q ? finishFront(q, 0) : Status(); }
+
+Status lbaCopyAheadStop(LbaCopyAhead* q) {
+  if (!q) return Status();
+  Status finished = finishFront(q, 0);
   if (q->helper.joinable()) {
     {
       std::lock_guard<std::mutex> hold(q->lock);
@@ -164,12 +182,16 @@ void lbaCopyAheadStop(LbaCopyAhead* q) {
     q->helper.join();
   }
   delete q;
+  return finished;
 }
 
 #else  // copies go through the streams, one after the other
 
 LbaCopyAhead* lbaCopyAheadStart(FILE*) { return nullptr; }
-void lbaCopyAheadAdd(LbaCopyAhead*, FILE*, uint64_t, uint32_t, std::function<void(uint32_t)>) {}
-void lbaCopyAheadStop(LbaCopyAhead*) {}
+Status lbaCopyAheadAdd(LbaCopyAhead*, FILE*, uint64_t, uint32_t, std::function<Status(uint32_t)>) {
+  return Status();
+}
+Status lbaCopyAheadFinish(LbaCopyAhead*) { return Status(); }
+Status lbaCopyAheadStop(LbaCopyAhead*) { return Status(); }
 
 #endif

@@ -1,23 +1,12 @@
 #include "lba/dirlist.h"
 
-#include <cstdlib>
-#include <cstring>
 #include <string>
-#include <vector>
 
-#include "frontend/frontend.h"
 #include "platform/platform.h"
 
 namespace {
 
 const uint32_t kArenaBytes = 262144;
-const uint32_t kPairBytes = 16384;
-
-// Strings are kept as offsets into the arena until it stops growing.
-struct PathPair {
-  uint32_t path;
-  uint32_t name;
-};
 
 // The file system takes a slash as well as a backslash between directories.
 bool isSeparator(char c) { return c == '\\' || c == '/'; }
@@ -31,7 +20,8 @@ int64_t arenaString(memBlock* arena, const std::string& text) {
 
 }  // namespace
 
-dirList* dirListNew(const char* p) {
+Result<dirList> dirListNew(const char* p, const Messages& messages) {
+  Result<dirList> made;
   std::string dir;
   std::string pattern;
   PlatStat st;
@@ -45,59 +35,40 @@ dirList* dirListNew(const char* p) {
     size_t cut = pattern.find_last_of("\\/");
     dir = cut == std::string::npos ? std::string(".\\") : pattern.substr(0, cut + 1);
   } else {
-    report("ERROR: file type decoding error, unknown: %s\n", p);
-    return nullptr;
+    report(messages, "ERROR: file type decoding error, unknown: %s\n", p);
+    return made;
   }
 
   std::vector<PlatFindEntry> found = platFind(pattern.c_str());
-  if (found.empty()) return nullptr;
+  if (found.empty()) return made;
 
-  memBlock* arena = memBlockNew(kArenaBytes, kArenaBytes);
-  memBlock* pairs = memBlockNew(kPairBytes, kPairBytes);
-  if (!arena || !pairs) fatal("ERROR: cannot malloc %u bytes.\n", kArenaBytes);
-  int64_t dirAt = arenaString(arena, dir);
-  int64_t patternAt = arenaString(arena, pattern);
+  // Strings are kept as offsets into the arena until it stops growing.
+  dirList& list = made.value;
+  list.arena = memBlockMake(kArenaBytes, kArenaBytes);
+  int64_t dirAt = arenaString(&list.arena, dir);
+  int64_t patternAt = arenaString(&list.arena, pattern);
+  std::vector<int64_t> pathsAt;
   bool ok = dirAt >= 0 && patternAt >= 0;
   for (const PlatFindEntry& entry : found) {
     if (!ok) break;
     if (entry.isDirectory) continue;
-    int64_t pathAt = arenaString(arena, dir + entry.name);
-    PathPair pair = {static_cast<uint32_t>(pathAt), static_cast<uint32_t>(pathAt + dir.size())};
-    ok = pathAt >= 0 && memBlockAppend(pairs, &pair, sizeof pair);
+    pathsAt.push_back(arenaString(&list.arena, dir + entry.name));
+    ok = pathsAt.back() >= 0;
   }
-  uint32_t count = pairs->used / sizeof(PathPair);
-  uint32_t arraysAt = arena->used;
-  ok = ok && memBlockReserve(arena, 2 * count * sizeof(char*) + sizeof(char*));
-  if (!ok) fatal("ERROR: cannot realloc %u bytes.\n", arena->capacity + arena->step);
+  if (!ok) {
+    made.status =
+        failure("ERROR: cannot realloc %u bytes.\n", list.arena.capacity() + list.arena.step);
+    return made;
+  }
 
   // The arena no longer grows: offsets become addresses.
-  char* base = reinterpret_cast<char*>(arena->data);
-  dirList* list = static_cast<dirList*>(std::malloc(sizeof(dirList)));
-  if (!list) fatal("ERROR: cannot malloc %u bytes.\n", static_cast<uint32_t>(sizeof(dirList)));
-  list->arena = arena;
-  list->dir = base + dirAt;
-  list->pattern = base + patternAt;
-  list->fileCount = count;
-  list->filePaths = nullptr;
-  list->fileNames = nullptr;
-  if (count) {
-    // Aligned for pointers inside the reserved room.
-    uintptr_t at = reinterpret_cast<uintptr_t>(base + arraysAt);
-    at = (at + sizeof(char*) - 1) / sizeof(char*) * sizeof(char*);
-    list->filePaths = reinterpret_cast<char**>(at);
-    list->fileNames = list->filePaths + count;
-    const PathPair* pair = reinterpret_cast<const PathPair*>(pairs->data);
-    for (uint32_t i = 0; i < count; ++i) {
-      list->filePaths[i] = base + pair[i].path;
-      list->fileNames[i] = base + pair[i].name;
-    }
+  const char* base = reinterpret_cast<const char*>(list.arena.data());
+  list.dir = base + dirAt;
+  list.pattern = base + patternAt;
+  list.fileCount = static_cast<uint32_t>(pathsAt.size());
+  for (int64_t at : pathsAt) {
+    list.filePaths.push_back(base + at);
+    list.fileNames.push_back(base + at + dir.size());
   }
-  memBlockFree(pairs);
-  return list;
-}
-
-void dirListFree(dirList* list) {
-  if (!list) return;
-  memBlockFree(list->arena);
-  std::free(list);
+  return made;
 }

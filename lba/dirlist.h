@@ -3,19 +3,28 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
+#include "common/outcome.h"
 #include "lba/memblock.h"
 
+// Move only: the pointers lead into its own arena.
 struct dirList {
-  char* dir;          // ends with the separator
-  char* pattern;
-  uint32_t fileCount;
-  char** filePaths;   // dir + name
-  char** fileNames;   // tails of filePaths
-  memBlock* arena;    // holds every string and both arrays
+  dirList() = default;
+  dirList(dirList&&) = default;
+  dirList& operator=(dirList&&) = default;
+  dirList(const dirList&) = delete;
+  dirList& operator=(const dirList&) = delete;
+
+  const char* dir = nullptr;  // ends with the separator
+  const char* pattern = nullptr;
+  uint32_t fileCount = 0;
+  std::vector<const char*> filePaths;  // dir + name
+  std::vector<const char*> fileNames;  // tails of filePaths
+  memBlock arena;                      // holds every string
 };
 
-// Null when nothing matches, or (with a message) when the path is neither a
-// directory nor a regular file.
-dirList* dirListNew(const char* pathOrExpression);
-void dirListFree(dirList* list);
+// The files found: none when nothing matches; when the path is neither a
+// directory nor a regular file, none and its "ERROR: file type decoding
+// error" line in `messages`. Fails only when memory runs out.
+Result<dirList> dirListNew(const char* pathOrExpression, const Messages& messages);

@@ -25,6 +25,7 @@ struct Options {
   const char* image = nullptr;
   const char* second = nullptr;
   const char* third = nullptr;
+  LbaSettings settings;
 };
 
 const char* const kUsage[] = {
@@ -70,15 +71,15 @@ void setPad(const char* text, int32_t* pad) {
   *pad = value > INT32_MAX ? INT32_MAX : static_cast<int32_t>(value);
 }
 
-void parsePad(const char* arg) {
+void parsePad(const char* arg, LbaSettings* settings) {
   char kind = static_cast<char>(std::tolower(static_cast<unsigned char>(arg[2])));
   if (kind == 'c') {
-    setPad(arg + 3, &gLbaSettings.padCompressed);
+    setPad(arg + 3, &settings->padCompressed);
   } else if (kind == 'u') {
-    setPad(arg + 3, &gLbaSettings.padUncompressed);
+    setPad(arg + 3, &settings->padUncompressed);
   } else {
-    setPad(arg + 2, &gLbaSettings.padCompressed);
-    setPad(arg + 2, &gLbaSettings.padUncompressed);
+    setPad(arg + 2, &settings->padCompressed);
+    setPad(arg + 2, &settings->padUncompressed);
   }
 }
 
@@ -99,26 +100,36 @@ int parseOptions(int argc, char** argv, Options* opt) {
     const char* arg = argv[i];
     switch (std::tolower(static_cast<unsigned char>(arg[1]))) {
       case '?':
-      case 'h': printUsage(); break;
+      case 'h':
+        printUsage();
+        break;
       case 'p':
         opt->mode = Mode::Print;
-        if (arg[2] >= '0' && arg[2] <= '3') gLbaSettings.printMode = arg[2] - '0';
+        if (arg[2] >= '0' && arg[2] <= '3') opt->settings.printMode = arg[2] - '0';
         break;
-      case 'e': opt->mode = Mode::Extract; break;
-      case 'i': opt->mode = Mode::Import; break;
+      case 'e':
+        opt->mode = Mode::Extract;
+        break;
+      case 'i':
+        opt->mode = Mode::Import;
+        break;
       case 'f':
         opt->indexFile = true;
         if (arg[2] == 's' || arg[2] == 'S') opt->lineNames = true;
         break;
       case 'n':
-        if (arg[2] == 's' || arg[2] == 'S') gLbaSettings.updateSizes = false;
+        if (arg[2] == 's' || arg[2] == 'S') opt->settings.updateSizes = false;
         break;
       case 's':
         if (i + 1 >= argc) fatal("ERROR: expected positive number after '-s' parameter\n");
-        gLbaSettings.previewSize = parsePreviewSize(argv[++i]);
+        opt->settings.previewSize = parsePreviewSize(argv[++i]);
         break;
-      case 'a': parsePad(arg); break;
-      default: report("ERROR: unknown option %s\n", arg); break;
+      case 'a':
+        parsePad(arg, &opt->settings);
+        break;
+      default:
+        report("ERROR: unknown option %s\n", arg);
+        break;
     }
   }
   return i;
@@ -126,27 +137,28 @@ int parseOptions(int argc, char** argv, Options* opt) {
 
 void runPrint(const Options& opt) {
   if (!opt.second) {
-    lbaList(opt.image, stdout);
+    exitOnFailure(lbaList(opt.image, stdout, opt.settings, stderrMessages()));
     return;
   }
   FILE* out = fopenE(opt.second, "w");
-  lbaList(opt.image, out);
+  exitOnFailure(lbaList(opt.image, out, opt.settings, stderrMessages()));
   fcloseE(out);
 }
 
 void runExtract(const Options& opt) {
   if (!opt.indexFile) {
-    lbaExtractList(opt.image, opt.second, opt.third);
+    exitOnFailure(lbaExtractList(opt.image, opt.second, opt.third, opt.settings, stderrMessages()));
     return;
   }
   if (!opt.second) fatal("ERROR: expected INDEXES_FILE parameter\n");
-  lbaExtractIndexFile(opt.image, opt.second, opt.third, opt.lineNames);
+  exitOnFailure(lbaExtractIndexFile(opt.image, opt.second, opt.third, opt.lineNames, opt.settings,
+                                    stderrMessages()));
 }
 
-// The exit status: 1 when a file was refused or none was found.
-int runImport(const Options& opt) {
+// A file refused or none found ends the run with status 1 as well.
+void runImport(const Options& opt) {
   if (!opt.second) fatal("ERROR: expected DIR|FILE|EXPR parameter\n");
-  return lbaImport(opt.image, opt.second) ? 0 : 1;
+  exitOnFailure(lbaImport(opt.image, opt.second, opt.settings, stderrMessages()));
 }
 
 }  // namespace
@@ -164,9 +176,15 @@ int main(int argc, char** argv) {
   if (first + 2 < argc) opt.third = argv[first + 2];
 
   switch (opt.mode) {
-    case Mode::Print: runPrint(opt); break;
-    case Mode::Extract: runExtract(opt); break;
-    case Mode::Import: return runImport(opt);
+    case Mode::Print:
+      runPrint(opt);
+      break;
+    case Mode::Extract:
+      runExtract(opt);
+      break;
+    case Mode::Import:
+      runImport(opt);
+      break;
   }
   return 0;
 }

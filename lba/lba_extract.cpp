@@ -3,14 +3,15 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
+#include <string>
 
 #include "common/safeout.h"
-#include "common/strutil.h"
-#include "frontend/alloc.h"
-#include "frontend/frontend.h"
-#include "frontend/streams.h"
+#include "common/streams.h"
 #include "lba/copyahead.h"
 #include "lba/filecopy.h"
 #include "lba/lba_names.h"
@@ -20,9 +21,7 @@
 namespace {
 
 const uint32_t kHeadBytes = 16;
-const uint32_t kLineNameMax = 256;
-const uint32_t kListNameRoom = 17;
-const uint32_t kLineNameRoom = kLineNameMax + 3;
+const size_t kLineNameMax = 256;
 
 const char* skipBlanks(const char* p) {
   while (std::isspace(static_cast<unsigned char>(*p))) ++p;
@@ -34,17 +33,124 @@ bool isSkippedLine(const char* line) {
          *line == '#';
 }
 
-// Puts a copied file in place and tells when the image ended inside it.
-void finishOutput(const LbaImage* image, uint32_t fileIndex, FILE* out, uint32_t size,
-                  uint32_t done) {
-  if (!platReplaceCommit(out)) {
-    // The last buffered bytes could not be written: the file is incomplete.
-    report("ERROR: can't write to file : %s%s\n", std::strerror(errno), outKeptNote());
-    exitFailure();
+// One extraction run. Files may still be copying on another thread while
+// the next are prepared; `say` finishes them before it passes a line on, so
+// the messages keep the order of one copy after the other.
+struct Extraction {
+  LbaImage image;
+  LbaStream in;
+  std::string prefix;
+  const Messages& messages;  // the files' own completion lines
+  LbaCopyAhead* ahead = nullptr;
+  Status aheadFailed;  // a copy ahead that failed while a line waited
+  Messages say;
+  std::unique_ptr<char[]> outBuffer;
+
+  explicit Extraction(const Messages& to) : messages(to) {
+    say.print = [this](const std::string& text) {
+      Status finished = lbaCopyAheadFinish(ahead);
+      if (!finished.ok()) {
+        if (aheadFailed.ok()) aheadFailed = finished;
+        return;
+      }
+      if (messages.print) messages.print(text);
+    };
   }
-  if (done < size)
-    report("WARN: image ends inside the file, copied %u of %u bytes : index %u : %s\n", done, size,
-           fileIndex, image->path);
+  ~Extraction() { lbaCopyAheadStop(ahead); }
+
+  // A failure is printed after the files before it are finished.
+  Status fail(const Status& failed) {
+    Status finished = lbaCopyAheadFinish(ahead);
+    return finished.ok() ? failed : finished;
+  }
+  Status stop() {
+    Status finished = lbaCopyAheadStop(ahead);
+    ahead = nullptr;
+    return aheadFailed.ok() ? finished : aheadFailed;
+  }
+};
+
+// Puts a copied file in place and tells when the image ended inside it.
+Status finishOutput(const LbaImage& image, uint32_t fileIndex, FILE* out, uint32_t size,
+                    uint32_t done, const Messages& messages) {
+  // The last buffered bytes may fail to be written: the file is incomplete.
+  if (!platReplaceCommit(out)) {
+    const int err = errno;
+    return failure("ERROR: can't write to file : %s%s\n", std::strerror(err), outKeptNote());
+  }
+  lbaReportShortFile(image, fileIndex, done, size, messages);
+  return Status();
+}
+
+Status extractFile(Extraction& x, uint32_t fileIndex, const char* lineName) {
+  const LbaImage& image = x.image;
+  Result<uint32_t> size = lbaCopySize(image, fileIndex, x.say);
+  if (!size.ok()) {
+    report(x.say, "%s", size.status.message.c_str());
+    return x.aheadFailed;
+  }
+  const LbaFile& f = image.files[fileIndex];
+  uint8_t head[kHeadBytes];
+  uint32_t n = std::min(size.value, kHeadBytes);
+  Status sought = seekUnnamed(x.in.get(), static_cast<int64_t>(f.offset), SEEK_SET);
+  if (!sought.ok()) return x.fail(sought);
+  Result<size_t> got = readUnnamed(x.in.get(), head, 1, n);
+  if (!got.ok()) return x.fail(got.status);
+
+  if (lineName && std::strlen(lineName) > kLineNameMax) {
+    report(x.say, "WARN: given filename is too long, ignoring : %s : %s\n", lineName,
+           image.path.c_str());
+    lineName = nullptr;
+  }
+  if (!x.aheadFailed.ok()) return x.aheadFailed;
+  uint32_t headBytes = static_cast<uint32_t>(got.value);
+  std::string path = x.prefix;
+  if (lineName) {
+    path += lineName;
+    if (f.compressed) path += compressionSuffix(head, headBytes);
+  } else {
+    path += lbaFileName(fileIndex, f.compressed, head, headBytes);
+  }
+
+  // An existing file of that name is replaced only by a complete copy.
+  FILE* out = platReplaceOpen(path.c_str(), "wb");
+  if (!out)
+    return x.fail(
+        failure("ERROR: can't open file : %s : %s\n", path.c_str(), std::strerror(errno)));
+  // The first bytes were only read for the name; the copy starts over.
+  const uint32_t length = size.value;
+  const Messages& messages = x.messages;
+  if (x.ahead)
+    return lbaCopyAheadAdd(x.ahead, out, f.offset, length,
+                           [&image, fileIndex, out, length, &messages](uint32_t done) {
+                             return finishOutput(image, fileIndex, out, length, done, messages);
+                           });
+  if (x.outBuffer) std::setvbuf(out, x.outBuffer.get(), _IOFBF, kLbaStreamBuffer);
+  Result<uint32_t> copied = lbaCopyRange(x.in.get(), f.offset, out, length);
+  if (!copied.ok()) {
+    platReplaceDiscard(out);
+    return copied.status;
+  }
+  return finishOutput(image, fileIndex, out, length, copied.value, messages);
+}
+
+// Loads the image and opens it for the copies.
+Status startExtraction(Extraction& x, const char* imagePath, const char* prefix,
+                       const LbaSettings& settings) {
+  Result<LbaImage> loaded = lbaLoad(imagePath, settings, x.messages);
+  if (!loaded.ok()) return loaded.status;
+  x.image = std::move(loaded.value);
+  x.prefix = prefix ? prefix : "";
+  return Status();
+}
+
+Status openForCopies(Extraction& x) {
+  Result<LbaStream> in = lbaOpenStream(x.image.path.c_str(), "rb");
+  if (!in.ok()) return in.status;
+  x.in = std::move(in.value);
+  x.ahead = lbaCopyAheadStart(x.in.get());
+  if (!x.ahead) x.outBuffer.reset(new (std::nothrow) char[kLbaStreamBuffer]);
+  return Status();
 }
 
 }  // namespace
@@ -73,97 +179,55 @@ const char* nextIndexRange(const char* text, int32_t* low, int32_t* high) {
   return p;
 }
 
-void lbaExtractFile(LbaImage* image, uint32_t fileIndex, char* prefixBuffer, const char* lineName,
-                    LbaCopyAhead* ahead) {
-  FILE* in = lbaStream(image, "rb");
-  char* name = strEnd(prefixBuffer);
-  if (fileIndex >= image->fileCount) {
-    report("WARN: index out of range : %u : %s\n", fileIndex, image->path);
-    return;
-  }
-  const LbaFile& f = image->files[fileIndex];
-  uint32_t size = f.size;
-  if (size > f.span) {
-    // Only an entry with no room and some padding gets here: its size wrapped.
-    report("WARN: file size bigger than its space, not copied : %u vs %u : index %u : %s\n", size,
-           f.span, fileIndex, image->path);
-    size = 0;
-  }
-  uint8_t buffer[kHeadBytes];
-  uint32_t n = std::min(size, kHeadBytes);
-  fseekU(in, static_cast<int64_t>(f.offset), SEEK_SET);
-  uint32_t got = static_cast<uint32_t>(freadU(buffer, 1, n, in));
-
-  if (lineName && std::strlen(lineName) > kLineNameMax) {
-    report("WARN: given filename is too long, ignoring : %s : %s\n", lineName, image->path);
-    lineName = nullptr;
-  }
-  if (lineName) {
-    std::strcpy(name, lineName);
-    if (f.compressed) std::strcat(name, compressionSuffix(buffer, got));
-  } else {
-    lbaFileName(name, fileIndex, f.compressed, buffer, got);
-  }
-
-  // An existing file of that name is replaced only by a complete copy.
-  FILE* out = platReplaceOpen(prefixBuffer, "wb");
-  if (!out) fatal("ERROR: can't open file : %s : %s\n", prefixBuffer, std::strerror(errno));
-  *name = '\0';
-  // The first bytes were only read for the name; the copy starts over.
-  if (ahead) {
-    lbaCopyAheadAdd(ahead, out, f.offset, size, [image, fileIndex, out, size](uint32_t done) {
-      finishOutput(image, fileIndex, out, size, done);
-    });
-    return;
-  }
-  static char outBuffer[kLbaStreamBuffer];
-  std::setvbuf(out, outBuffer, _IOFBF, sizeof outBuffer);
-  finishOutput(image, fileIndex, out, size, lbaCopyRange(in, f.offset, out, size));
-}
-
-void lbaExtractList(const char* imagePath, const char* indexList, const char* prefix) {
-  LbaImage* image = lbaOpen(imagePath);
-  char* prefixBuffer = strdupp(prefix, kListNameRoom);
-  if (indexList && std::strcmp(indexList, "--texts") != 0) {
-    LbaCopyAhead* ahead = lbaCopyAheadStart(lbaStream(image, "rb"));
-    int32_t low = 0;
-    int32_t high = 0;
-    for (const char* p = indexList; (p = nextIndexRange(p, &low, &high));)
-      for (int64_t i = low; i <= high; ++i)
-        lbaExtractFile(image, static_cast<uint32_t>(i), prefixBuffer, nullptr, ahead);
-    lbaCopyAheadStop(ahead);
-    lbaCloseStream(image);
-  }
-  std::free(prefixBuffer);
-  lbaFree(image);
-}
-
-void lbaExtractIndexFile(const char* imagePath, const char* indexFile, const char* prefix,
-                         bool useLineAsName) {
-  LbaImage* image = lbaOpen(imagePath);
-  char* prefixBuffer = strdupp(prefix, kLineNameRoom);
-  LbaCopyAhead* ahead = lbaCopyAheadStart(lbaStream(image, "rb"));
-  FILE* list = fopenE(indexFile, "r");
-  char* buffer = nullptr;
-  uint32_t bufferSize = 0;
-  int lineNumber = 0;
-  while (char* line = readLine(list, &buffer, &bufferSize)) {
-    const char* end = nullptr;
-    int32_t value = lbaReadIndex(line, &end);
-    if (end == line) {
-      if (!isSkippedLine(line))
-        report("WARN: line %d doesnt start with index : %s : %s\n", lineNumber, indexFile, line);
-    } else {
-      lbaExtractFile(image, static_cast<uint32_t>(value), prefixBuffer,
-                     useLineAsName ? line : nullptr, ahead);
+Status lbaExtractList(const char* imagePath, const char* indexList, const char* prefix,
+                      const LbaSettings& settings, const Messages& messages) {
+  Extraction x(messages);
+  Status done = startExtraction(x, imagePath, prefix, settings);
+  if (!done.ok() || !indexList || std::strcmp(indexList, "--texts") == 0) return done;
+  done = openForCopies(x);
+  if (!done.ok()) return done;
+  int32_t low = 0;
+  int32_t high = 0;
+  for (const char* p = indexList; (p = nextIndexRange(p, &low, &high));) {
+    for (int64_t i = low; i <= high; ++i) {
+      done = extractFile(x, static_cast<uint32_t>(i), nullptr);
+      if (!done.ok()) return done;
     }
-    ++lineNumber;
-    if (std::feof(list)) break;
   }
-  lbaCopyAheadStop(ahead);
-  std::free(buffer);
-  fcloseE(list);
-  lbaCloseStream(image);
-  std::free(prefixBuffer);
-  lbaFree(image);
+  return x.stop();
+}
+
+Status lbaExtractIndexFile(const char* imagePath, const char* indexFile, const char* prefix,
+                           bool useLineAsName, const LbaSettings& settings,
+                           const Messages& messages) {
+  Extraction x(messages);
+  Status done = startExtraction(x, imagePath, prefix, settings);
+  if (done.ok()) done = openForCopies(x);
+  if (!done.ok()) return done;
+  Result<FILE*> opened = openStream(indexFile, "r");
+  if (!opened.ok()) return opened.status;
+  std::unique_ptr<FILE, int (*)(FILE*)> list(opened.value, std::fclose);
+  std::string line;
+  int lineNumber = 0;
+  for (;;) {
+    Result<bool> got = readLine(list.get(), &line);
+    if (!got.ok()) report(x.say, "%s", got.status.message.c_str());  // ends the list
+    if (!got.value) break;
+    const char* end = nullptr;
+    int32_t value = lbaReadIndex(line.c_str(), &end);
+    if (end == line.c_str()) {
+      if (!isSkippedLine(line.c_str()))
+        report(x.say, "WARN: line %d doesnt start with index : %s : %s\n", lineNumber, indexFile,
+               line.c_str());
+    } else {
+      done = extractFile(x, static_cast<uint32_t>(value), useLineAsName ? line.c_str() : nullptr);
+    }
+    if (!done.ok() || !x.aheadFailed.ok()) break;
+    ++lineNumber;
+    if (std::feof(list.get())) break;
+  }
+  Status stopped = x.stop();
+  if (!done.ok()) return done;
+  if (!stopped.ok()) return stopped;
+  return closeNamed(list.release(), indexFile);
 }

@@ -3,21 +3,22 @@
 
 #include <cstdint>
 
-#include "lba/copyahead.h"
+#include "common/outcome.h"
 #include "lba/lba_image.h"
 
 // One item of an index list ("1,0015-0017,19"): its range and the rest of the
 // text, or null when the text is used up.
 const char* nextIndexRange(const char* text, int32_t* low, int32_t* high);
 
-void lbaExtractList(const char* imagePath, const char* indexList, const char* prefix);
-void lbaExtractIndexFile(const char* imagePath, const char* indexFile, const char* prefix,
-                         bool useLineAsName);
-// Writes file `fileIndex` to prefixBuffer + its name; `lineName` (or null)
-// replaces the generated name. With a copy-ahead queue the file may still be
-// copying when this returns.
-void lbaExtractFile(LbaImage* image, uint32_t fileIndex, char* prefixBuffer, const char* lineName,
-                    LbaCopyAhead* ahead = nullptr);
+// kvolba -e: the files of the index list written to prefix + their names
+// (an index list "--texts", or none, extracts nothing).
+Status lbaExtractList(const char* imagePath, const char* indexList, const char* prefix,
+                      const LbaSettings& settings, const Messages& messages);
+// kvolba -e -f / -fs: the indexes read from a file, one per line; with
+// useLineAsName the rest of the line names the output.
+Status lbaExtractIndexFile(const char* imagePath, const char* indexFile, const char* prefix,
+                           bool useLineAsName, const LbaSettings& settings,
+                           const Messages& messages);
 
 // A decimal number the way strtol reads it, kept within 32 bits.
 int32_t lbaReadIndex(const char* text, const char** end);

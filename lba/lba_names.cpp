@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "frontend/frontend.h"
-
 namespace {
 
 struct FileType {
@@ -62,17 +60,26 @@ const char* detectExtension(const uint8_t* data, bool compressed) {
 
 bool knownCompressionType(uint8_t type) { return type <= 2; }
 
+int lbaCompressionType(const uint8_t* data, uint32_t n) { return data && n ? data[0] : -1; }
+
 const char* compressionSuffix(const uint8_t* data, uint32_t n) {
   static const char* const kSuffixes[] = {".c0", ".c1", ".c2"};
-  if (!data || n == 0 || !knownCompressionType(data[0])) return ".cx";
-  return kSuffixes[data[0]];
+  int type = lbaCompressionType(data, n);
+  if (type < 0 || !knownCompressionType(static_cast<uint8_t>(type))) return ".cx";
+  return kSuffixes[type];
 }
 
-char* lbaFileName(char* buffer, uint32_t fileIndex, bool compressed, const uint8_t* data,
-                  uint32_t n) {
-  if (std::sprintf(buffer, "%04u", fileIndex) < 0) fatal("ERROR: sprintf returned negative value\n");
+std::string lbaBaseName(uint32_t fileIndex, bool compressed, const uint8_t* data, uint32_t n) {
+  char number[16];
+  std::snprintf(number, sizeof number, "%04u", fileIndex);
+  std::string name = number;
   const char* ext = n > 15 ? detectExtension(data, compressed) : nullptr;
-  if (ext) std::strcat(buffer, ext);
-  if (compressed) std::strcat(buffer, compressionSuffix(data, n));
-  return buffer;
+  if (ext) name += ext;
+  return name;
+}
+
+std::string lbaFileName(uint32_t fileIndex, bool compressed, const uint8_t* data, uint32_t n) {
+  std::string name = lbaBaseName(fileIndex, compressed, data, n);
+  if (compressed) name += compressionSuffix(data, n);
+  return name;
 }

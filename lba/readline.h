@@ -1,10 +1,12 @@
 // Reads one text line of any length from a stream.
 #pragma once
 
-#include <cstdint>
 #include <cstdio>
+#include <string>
 
-// The line without its newline (and a carriage return before it), or null at
-// the end of input or on a read error. `buffer` / `bufferSize` (either may be
-// null) carry a buffer from call to call; the caller releases it once.
-char* readLine(FILE* stream, char** buffer, uint32_t* bufferSize);
+#include "common/outcome.h"
+
+// Reads the next line into *line without its newline (and a carriage return
+// before it). Value false at the end of input; a read error fails with
+// "ERROR: error reading line : REASON".
+Result<bool> readLine(FILE* stream, std::string* line);

@@ -21,8 +21,7 @@ namespace {
 std::string nameOf(uint32_t index, bool compressed, const Bytes& data, uint32_t n) {
   Bytes padded = data;
   padded.resize(32, 0);
-  char buffer[17];
-  return lbaFileName(buffer, index, compressed, padded.data(), n);
+  return lbaFileName(index, compressed, padded.data(), n);
 }
 
 Bytes withHeader(uint8_t type, const Bytes& stream) {
@@ -55,11 +54,10 @@ TEST(LbaNames, DetectsTypesAndBuildsNames) {
 
 TEST(LbaTableFields, PaddingAndSizesRecords) {
   LbaImage image;
-  uint8_t table[8] = {};
-  image.table = table;
+  image.table.assign(8, 0);
   auto padding = [&](uint32_t span, uint32_t size) {
-    lbaSetPadding(&image, 1, span, size);
-    return table[7];
+    lbaSetPadding(image, 1, span, size);
+    return image.table[7];
   };
   EXPECT_EQ(padding(4096, 2048), 255);
   EXPECT_EQ(padding(4096, 2049), 255);
@@ -67,30 +65,31 @@ TEST(LbaTableFields, PaddingAndSizesRecords) {
   EXPECT_EQ(padding(4096, 3000), 137);
   EXPECT_EQ(padding(4096, 4096), 0);
 
-  uint8_t sizes[6] = {};
+  std::vector<uint8_t> sizes(6, 0);
   auto record = [&](uint32_t bytes) {
     lbaSetSizesRecord(sizes, 1, bytes);
-    return lbaSizesRecord(sizes, 1);
+    return lbaSizesRecord(sizes.data(), 1);
   };
   EXPECT_EQ(record(1), 1u);
   EXPECT_EQ(record(8), 1u);
   EXPECT_EQ(record(9), 2u);
   EXPECT_EQ(record(0x7FFFFF8), 0xFFFFFFu);
-  lbaSetSizesRecord(nullptr, 1, 9);  // no sizes file: nothing to do
+  std::vector<uint8_t> none;
+  lbaSetSizesRecord(none, 1, 9);  // no sizes file: nothing to do
+  EXPECT_TRUE(none.empty());
 }
 
 TEST(LbaMemBlock, GrowsByWholeSteps) {
-  memBlock* block = memBlockNew(16384, 16384);
-  ASSERT_NE(block, nullptr);
+  memBlock made = memBlockMake(16384, 16384);
+  memBlock* block = &made;
   uint8_t* first = static_cast<uint8_t*>(memBlockAppend(block, "ab", 2));
   ASSERT_NE(first, nullptr);
   uint8_t* place = static_cast<uint8_t*>(memBlockReserve(block, 40000));
   ASSERT_NE(place, nullptr);
-  EXPECT_EQ(block->capacity, 49152u);
+  EXPECT_EQ(block->capacity(), 49152u);
   EXPECT_EQ(block->used, 40002u);
-  EXPECT_EQ(place, block->data + 2);
-  EXPECT_EQ(std::memcmp(block->data, "ab", 2), 0);
-  memBlockFree(block);
+  EXPECT_EQ(place, block->data() + 2);
+  EXPECT_EQ(std::memcmp(block->data(), "ab", 2), 0);
 }
 
 TEST(LbaDirList, ListsDirectoriesFilesAndExpressions) {
@@ -99,39 +98,36 @@ TEST(LbaDirList, ListsDirectoriesFilesAndExpressions) {
   writeText(dir.file("in/a.bin"), "a");
   writeText(dir.file("in/0015.c1"), "b");
   writeText(dir.file("in/0016.c1"), "c");
+  const Messages none;
 
-  dirList* list = dirListNew((dir.path() + "\\in").c_str());
-  ASSERT_NE(list, nullptr);
-  ASSERT_EQ(list->fileCount, 3u);
-  EXPECT_EQ(std::string(list->filePaths[2]), dir.path() + "\\in\\a.bin");
-  EXPECT_STREQ(list->fileNames[2], "a.bin");
-  EXPECT_STREQ(list->fileNames[0], "0015.c1");
-  dirListFree(list);
+  Result<dirList> list = dirListNew((dir.path() + "\\in").c_str(), none);
+  ASSERT_TRUE(list.ok());
+  ASSERT_EQ(list.value.fileCount, 3u);
+  EXPECT_EQ(std::string(list.value.filePaths[2]), dir.path() + "\\in\\a.bin");
+  EXPECT_STREQ(list.value.fileNames[2], "a.bin");
+  EXPECT_STREQ(list.value.fileNames[0], "0015.c1");
 
-  list = dirListNew((dir.path() + "\\in\\*.c1").c_str());
-  ASSERT_NE(list, nullptr);
-  ASSERT_EQ(list->fileCount, 2u);
-  EXPECT_EQ(std::string(list->filePaths[1]), dir.path() + "\\in\\0016.c1");
-  EXPECT_STREQ(list->fileNames[1], "0016.c1");
-  dirListFree(list);
+  list = dirListNew((dir.path() + "\\in\\*.c1").c_str(), none);
+  ASSERT_EQ(list.value.fileCount, 2u);
+  EXPECT_EQ(std::string(list.value.filePaths[1]), dir.path() + "\\in\\0016.c1");
+  EXPECT_STREQ(list.value.fileNames[1], "0016.c1");
 
   // A bare name is looked for in the current folder.
   char here[4096];
   ASSERT_NE(getcwd(here, sizeof here), nullptr);
   ASSERT_EQ(chdir(dir.file("in").c_str()), 0);
-  list = dirListNew("0015.c1");
+  list = dirListNew("0015.c1", none);
   ASSERT_EQ(chdir(here), 0);
-  ASSERT_NE(list, nullptr);
-  ASSERT_EQ(list->fileCount, 1u);
-  EXPECT_STREQ(list->filePaths[0], ".\\0015.c1");
-  EXPECT_STREQ(list->fileNames[0], "0015.c1");
-  dirListFree(list);
+  ASSERT_EQ(list.value.fileCount, 1u);
+  EXPECT_STREQ(list.value.filePaths[0], ".\\0015.c1");
+  EXPECT_STREQ(list.value.fileNames[0], "0015.c1");
 
-  EXPECT_EQ(dirListNew((dir.path() + "\\in\\*.none").c_str()), nullptr);
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(dirListNew("/dev/null"), nullptr);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "ERROR: file type decoding error, unknown: /dev/null\n");
+  EXPECT_EQ(dirListNew((dir.path() + "\\in\\*.none").c_str(), none).value.fileCount, 0u);
+  std::string said;
+  list = dirListNew("/dev/null", Messages{[&](const std::string& text) { said += text; }});
+  EXPECT_TRUE(list.ok());
+  EXPECT_EQ(list.value.fileCount, 0u);
+  EXPECT_EQ(said, "ERROR: file type decoding error, unknown: /dev/null\n");
 }
 
 TEST(LbaDirList, HoldsManyFilesWhileTheArenaGrows) {
@@ -143,13 +139,12 @@ TEST(LbaDirList, HoldsManyFilesWhileTheArenaGrows) {
     std::snprintf(name, sizeof name, "%04d", i);
     writeText(dir.file(name + tail), "");
   }
-  dirList* list = dirListNew(dir.path().c_str());
-  ASSERT_NE(list, nullptr);
-  ASSERT_EQ(list->fileCount, 1200u);
-  EXPECT_GT(list->arena->capacity, 262144u);
-  EXPECT_EQ(std::string(list->fileNames[1199]), "1199" + tail);
-  EXPECT_EQ(std::string(list->filePaths[0]), dir.path() + "\\0000" + tail);
-  dirListFree(list);
+  Result<dirList> list = dirListNew(dir.path().c_str(), Messages());
+  ASSERT_TRUE(list.ok());
+  ASSERT_EQ(list.value.fileCount, 1200u);
+  EXPECT_GT(list.value.arena.capacity(), 262144u);
+  EXPECT_EQ(std::string(list.value.fileNames[1199]), "1199" + tail);
+  EXPECT_EQ(std::string(list.value.filePaths[0]), dir.path() + "\\0000" + tail);
 }
 
 TEST(LbaReadLine, ReadsLinesOfAnyLength) {
@@ -157,23 +152,25 @@ TEST(LbaReadLine, ReadsLinesOfAnyLength) {
   std::string longLine(300, 'q');
   writeText(dir.file("lines"), longLine + "\nshort\r\n\nlast");
   FILE* fp = std::fopen(dir.file("lines").c_str(), "r");
-  char* buffer = nullptr;
-  uint32_t size = 0;
-  EXPECT_EQ(std::string(readLine(fp, &buffer, &size)), longLine);
-  EXPECT_EQ(size, 512u);
-  EXPECT_STREQ(readLine(fp, &buffer, &size), "short");
-  EXPECT_STREQ(readLine(fp, &buffer, &size), "");
-  EXPECT_STREQ(readLine(fp, &buffer, &size), "last");
-  EXPECT_EQ(readLine(fp, &buffer, &size), nullptr);
-  EXPECT_EQ(size, 512u);
-  std::free(buffer);
+  std::string line;
+  auto next = [&] {
+    Result<bool> got = readLine(fp, &line);
+    EXPECT_TRUE(got.ok());
+    return got.value ? line : std::string("(end)");
+  };
+  EXPECT_EQ(next(), longLine);
+  EXPECT_EQ(next(), "short");
+  EXPECT_EQ(next(), "");
+  EXPECT_EQ(next(), "last");
+  EXPECT_EQ(next(), "(end)");
   std::fclose(fp);
 
-  // Without a buffer of the caller's the line is the caller's to release.
-  fp = std::fopen(dir.file("lines").c_str(), "r");
-  char* line = readLine(fp, nullptr, nullptr);
-  EXPECT_EQ(std::string(line), longLine);
-  std::free(line);
+  // A folder cannot be read as lines.
+  fp = std::fopen(dir.path().c_str(), "r");
+  ASSERT_NE(fp, nullptr);
+  Result<bool> got = readLine(fp, &line);
+  EXPECT_FALSE(got.value);
+  EXPECT_EQ(got.status.message, "ERROR: error reading line : Is a directory\n");
   std::fclose(fp);
 }
 
