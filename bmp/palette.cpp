@@ -1,7 +1,7 @@
 #include "bmp/palette.h"
 
-#include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 const uint32_t kOpaque = 0x80;
@@ -203,28 +203,24 @@ uint32_t paletteMakeDistinct(uint8_t* pal, uint32_t count) {
   return changedBefore;
 }
 
-uint32_t palettePrintDuplicates(const uint8_t* pal, uint32_t count, const char* name) {
+uint32_t palettePrintDuplicates(const uint8_t* pal, uint32_t count, const char* name,
+                                const Messages& messages) {
   uint32_t found = 0;
   for (uint32_t index = 0; index < count; ++index) {
     const uint8_t* e = entry(pal, index);
-    bool first = true;
+    std::string line;
     for (uint32_t i = index + 1; i < count; ++i) {
       if (!sameColour(entry(pal, i), e)) continue;
-      if (!first) {
-        std::fprintf(stderr, ", %u", i);
-      } else if (name) {
-        std::fprintf(stderr, "WARN: index %u color (#%02X%02X%02X) same as : %u : %s", index,
-                     e[0], e[1], e[2], i, name);
-      } else {
-        std::fprintf(stderr, "WARN: index %u color (#%02X%02X%02X) same as : %u", index, e[0],
-                     e[1], e[2], i);
-      }
-      first = false;
+      if (!line.empty())
+        line += formatText(", %u", i);
+      else
+        line = formatText("WARN: index %u color (#%02X%02X%02X) same as : %u", index, e[0], e[1],
+                          e[2], i) +
+               (name ? formatText(" : %s", name) : std::string());
     }
-    if (!first) {
-      std::fputc('\n', stderr);
-      ++found;
-    }
+    if (line.empty()) continue;
+    report(messages, "%s\n", line.c_str());
+    ++found;
   }
   return found;
 }

@@ -117,14 +117,15 @@ int parseOptions(int argc, char** argv) {
       case 's':
       case 't':
         pictureColourOption(asciiLower(arg[1]), third, &o.colours);
-        if (asciiLower(arg[1]) == 't' && third == 'a') gnopParseNumbers(arg + 3, o.background, 3);
+        if (asciiLower(arg[1]) == 't' && third == 'a')
+          exitOnFailure(gnopParseNumbers(arg + 3, o.background, 3).status);
         break;
       case 'p':
         if ((third == 'b' || third == 'p') && i + 1 < argc) {
           if (third == 'b')
-            gnopParseBitmapParams(argv[++i], &o.params);
+            exitOnFailure(gnopParseBitmapParams(argv[++i], &o.params));
           else
-            gnopParsePaletteParams(argv[++i], &o.params);
+            exitOnFailure(gnopParsePaletteParams(argv[++i], &o.params));
         }
         break;
       default:
@@ -172,12 +173,11 @@ void runExtract(const Files& a) {
   if (!a.f[1]) fatal("ERROR: expected PALETTE parameter\n");
   if (!a.f[2]) fatal("ERROR: expected BMPFILE parameter\n");
   const GnopOptions& o = gOptions;
-  GnopFile* gnop = gnopLoad(a.f[0], a.f[1], o.params, exportSettings());
+  std::unique_ptr<GnopLoaded> loaded = gnopLoad(a.f[0], a.f[1], o.params, exportSettings());
   if (o.mode == Mode::ExtractOne)
-    gnopExtractOne(gnop, o.paletteIndex, o.subPalette, a.f[2]);
+    gnopExtractOne(&loaded->gnop, o.paletteIndex, o.subPalette, a.f[2]);
   else
-    gnopExtractAll(gnop, o.onlyGiven, o.paletteIndex, a.f[2]);
-  gnopRelease(gnop);
+    gnopExtractAll(&loaded->gnop, o.onlyGiven, o.paletteIndex, a.f[2]);
 }
 }  // namespace
 
