@@ -104,12 +104,11 @@ bool bmpWriteHeaders(uint8_t* headers, int32_t width, int32_t height, uint32_t b
 // (palette entries for bpp), zeros when null. The failure names `name`:
 // "ERROR: cannot save data as BMP file : NAME".
 Result<std::vector<uint8_t>> bmpEncodeRaw(const uint8_t* raw, int32_t width, int32_t height,
-                                          uint32_t bpp, const uint8_t* palette, bool flip,
-                                          bool pad, bool convert, const char* name,
-                                          const Messages& messages);
+                                          uint32_t bpp, const uint8_t* palette, bool flip, bool pad,
+                                          bool convert, const char* name, const Messages& messages);
 // bmpEncodeRaw written to `path`, which is replaced only by a complete file.
-Status bmpSaveRaw(const char* path, const uint8_t* raw, int32_t width, int32_t height,
-                  uint32_t bpp, const uint8_t* palette, bool flip, bool pad, bool convert,
+Status bmpSaveRaw(const char* path, const uint8_t* raw, int32_t width, int32_t height, uint32_t bpp,
+                  const uint8_t* palette, bool flip, bool pad, bool convert,
                   const Messages& messages);
 // Writes the image's whole buffer; the failure as for bmpSaveRaw.
 Status bmpSaveImage(const BmpImage& image, const char* path);

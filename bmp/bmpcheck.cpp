@@ -8,16 +8,15 @@ using ll = long long;
 
 const char* nameOrEmpty(const char* name) { return name ? name : ""; }
 
-
 // Comes before the size checks, whose sizes a compression the library cannot
 // read would make meaningless. Only an info header of the usual size or more
 // has the field; a smaller one is refused by its own check.
 Status refuseCompression(const uint8_t* ih, const char* name) {
   if (bmpf::infoSize(ih) < kBmpInfoHeaderSize || bmpf::isReadable(ih)) return Status();
   return failure(
-                "ERROR: program limitation : BMP must be uncompressed = BI_RGB = %d, is %lld "
-                ": %s\n ",
-                0, ll(bmpf::compression(ih)), name);
+      "ERROR: program limitation : BMP must be uncompressed = BI_RGB = %d, is %lld "
+      ": %s\n ",
+      0, ll(bmpf::compression(ih)), name);
 }
 
 // The pixels must lie inside the file. A run-length encoded file holds fewer
@@ -30,10 +29,10 @@ Status refuseBitmapSize(const uint8_t* ih, uint64_t offBits, uint64_t bfSize, co
   if (bmpf::isRle(ih)) {
     if (wrapped || bitmapEnd > kBmpMaxBuffer)
       return failure(
-                    "ERROR: program limitation : decoded RLE bitmap bigger than %llu bytes : "
-                    "%llu : %s\n ",
-                    static_cast<unsigned long long>(kBmpMaxBuffer),
-                    static_cast<unsigned long long>(wrapped ? UINT64_MAX : bitmapEnd), name);
+          "ERROR: program limitation : decoded RLE bitmap bigger than %llu bytes : "
+          "%llu : %s\n ",
+          static_cast<unsigned long long>(kBmpMaxBuffer),
+          static_cast<unsigned long long>(wrapped ? UINT64_MAX : bitmapEnd), name);
     return Status();
   }
   if (wrapped || bfSize < bitmapEnd)
@@ -55,39 +54,35 @@ Status bmpValidate(const uint8_t* fh, const uint8_t* ih, const char* name,
   const uint64_t infoSize = bmpf::infoSize(ih);
   const uint64_t headers = kBmpHeadersSize;
   if (bfSize < headers)
-    return failure("ERROR: BMP size lower than header size : %lld < %lld : %s\n ",
-                  ll(bfSize), ll(headers), name);
+    return failure("ERROR: BMP size lower than header size : %lld < %lld : %s\n ", ll(bfSize),
+                   ll(headers), name);
   if (bfSize < offBits)
-    return failure("ERROR: BMP size lower than bitmap offset : %lld < %lld : %s\n ",
-                  ll(bfSize), ll(offBits), name);
+    return failure("ERROR: BMP size lower than bitmap offset : %lld < %lld : %s\n ", ll(bfSize),
+                   ll(offBits), name);
   if (offBits < headers)
-    return failure(
-                  "ERROR: BMP bitmap offset lower then header size : %lld < %lld : %s\n ",
-                  ll(offBits), ll(headers), name);
+    return failure("ERROR: BMP bitmap offset lower then header size : %lld < %lld : %s\n ",
+                   ll(offBits), ll(headers), name);
   if (bfSize < infoSize + kBmpFileHeaderSize)
-    return failure("ERROR: BMP size lower than header size : %lld < %lld : %s\n ",
-                  ll(bfSize), ll(infoSize + kBmpFileHeaderSize), name);
+    return failure("ERROR: BMP size lower than header size : %lld < %lld : %s\n ", ll(bfSize),
+                   ll(infoSize + kBmpFileHeaderSize), name);
   if (infoSize < kBmpInfoHeaderSize)
-    return failure(
-                  "ERROR: BMP infoheader size lower than expected minimum : %lld < %lld : %s\n ",
-                  ll(infoSize), ll(kBmpInfoHeaderSize), name);
-  if (Status refused = refuseBitmapSize(ih, offBits, bfSize, name); refused.failed)
-    return refused;
+    return failure("ERROR: BMP infoheader size lower than expected minimum : %lld < %lld : %s\n ",
+                   ll(infoSize), ll(kBmpInfoHeaderSize), name);
+  if (Status refused = refuseBitmapSize(ih, offBits, bfSize, name); refused.failed) return refused;
   // The palette the file declares (biClrUsed entries when set) must lie inside it.
   const uint64_t paletteEnd = infoSize + kBmpFileHeaderSize + 4ull * bmpf::fileEntries(ih);
   if (bfSize < paletteEnd)
-    return failure(
-                  "ERROR: BMP size lower than expected minimum size : %lld < %lld : %s\n ",
-                  ll(bfSize), ll(paletteEnd), name);
+    return failure("ERROR: BMP size lower than expected minimum size : %lld < %lld : %s\n ",
+                   ll(bfSize), ll(paletteEnd), name);
   if (bmpf::type(fh) != kBmpMagic)
     report(messages, "WARN: expected '0x%X' at start, got '0x%X' : %s\n ", kBmpMagic,
-                 bmpf::type(fh), name);
+           bmpf::type(fh), name);
   const uint64_t sizeImage = bmpf::sizeImage(ih);
   if (sizeImage != 0 && offBits + sizeImage > bfSize)
     report(messages,
-                 "ERROR: BMP size lower than bitmap offset plus bitmap size (biSizeImage) : %lld "
-                 "< %lld : %s\n ",
-                 ll(bfSize), ll(offBits + sizeImage), name);
+           "ERROR: BMP size lower than bitmap offset plus bitmap size (biSizeImage) : %lld "
+           "< %lld : %s\n ",
+           ll(bfSize), ll(offBits + sizeImage), name);
   return Status();
 }
 

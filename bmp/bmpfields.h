@@ -64,7 +64,6 @@ inline uint32_t fileEntries(const uint8_t* ih) {
 // that runs out fail with "ERROR: cannot allocate N bytes for BMP".
 Status bmpAllocate(std::vector<uint8_t>& buffer, uint64_t size);
 
-
 // Replaces the bytes of a checked run-length encoded image by the same
 // picture uncompressed; fails when the encoded data breaks off or puts pixels
 // past the end of a row (padding included).

@@ -8,8 +8,8 @@
 #include "common/fileload.h"
 
 Status bmpAllocate(std::vector<uint8_t>& buffer, uint64_t size) {
-  const Status refused = failure("ERROR: cannot allocate %u bytes for BMP\n",
-                                 static_cast<uint32_t>(size));
+  const Status refused =
+      failure("ERROR: cannot allocate %u bytes for BMP\n", static_cast<uint32_t>(size));
   if (size > kBmpMaxBuffer) return refused;
   try {
     buffer.assign(static_cast<size_t>(size), 0);
@@ -34,9 +34,7 @@ uint32_t bmpBitmapSizeFor(uint32_t width, uint32_t height, uint32_t bpp) {
 uint32_t bmpPaletteEntriesFor(uint32_t bpp) { return bpp <= 8 ? 1u << bpp : 0; }
 
 namespace {
-const uint8_t* infoHeader(const BmpImage& image) {
-  return image.bytes.data() + kBmpFileHeaderSize;
-}
+const uint8_t* infoHeader(const BmpImage& image) { return image.bytes.data() + kBmpFileHeaderSize; }
 
 // Only for bytes that passed the checks.
 void setOffsets(BmpImage& image) {
@@ -72,8 +70,8 @@ Result<BmpImage> bmpLoad(const char* path, const Messages& messages) {
 
 bool bmpWriteHeaders(uint8_t* headers, int32_t width, int32_t height, uint32_t bpp) {
   uint64_t paletteBytes = 4ull * bmpPaletteEntriesFor(bpp);
-  uint64_t bitmap = bmpf::mulSat(bmpf::stride64(bmpf::absolute(width), bpp),
-                                 bmpf::absolute(height));
+  uint64_t bitmap =
+      bmpf::mulSat(bmpf::stride64(bmpf::absolute(width), bpp), bmpf::absolute(height));
   if (bitmap > kBmpMaxBuffer) return false;
   std::memset(headers, 0, kBmpHeadersSize);
   uint8_t* ih = headers + kBmpFileHeaderSize;

@@ -29,8 +29,8 @@ Status writeRows(uint8_t* out, const uint8_t* raw, uint32_t width, uint32_t heig
 }  // namespace
 
 Result<std::vector<uint8_t>> bmpEncodeRaw(const uint8_t* raw, int32_t width, int32_t height,
-                                          uint32_t bpp, const uint8_t* palette, bool flip,
-                                          bool pad, bool convert, const char* name,
+                                          uint32_t bpp, const uint8_t* palette, bool flip, bool pad,
+                                          bool convert, const char* name,
                                           const Messages& messages) {
   Result<std::vector<uint8_t>> result;
   uint8_t headers[kBmpHeadersSize];
@@ -44,7 +44,8 @@ Result<std::vector<uint8_t>> bmpEncodeRaw(const uint8_t* raw, int32_t width, int
   }
   const uint32_t paletteBytes = 4 * bmpPaletteEntriesFor(bpp);
   const uint32_t w = bmpf::absolute(width), h = bmpf::absolute(height);
-  const uint64_t rows = static_cast<uint64_t>(pad ? bmpStrideFor(w, bpp) : bmpRowBytesFor(w, bpp)) * h;
+  const uint64_t rows =
+      static_cast<uint64_t>(pad ? bmpStrideFor(w, bpp) : bmpRowBytesFor(w, bpp)) * h;
   result.status = bmpAllocate(result.value, kBmpHeadersSize + paletteBytes + rows);
   if (!result.ok()) return result;
   uint8_t* out = result.value.data();
@@ -55,8 +56,8 @@ Result<std::vector<uint8_t>> bmpEncodeRaw(const uint8_t* raw, int32_t width, int
   return result;
 }
 
-Status bmpSaveRaw(const char* path, const uint8_t* raw, int32_t width, int32_t height,
-                  uint32_t bpp, const uint8_t* palette, bool flip, bool pad, bool convert,
+Status bmpSaveRaw(const char* path, const uint8_t* raw, int32_t width, int32_t height, uint32_t bpp,
+                  const uint8_t* palette, bool flip, bool pad, bool convert,
                   const Messages& messages) {
   Result<std::vector<uint8_t>> file =
       bmpEncodeRaw(raw, width, height, bpp, palette, flip, pad, convert, path, messages);

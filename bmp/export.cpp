@@ -46,8 +46,8 @@ Result<std::vector<uint8_t>> paletteExport32(const uint8_t* raw, uint32_t width,
   }
   const uint64_t pixels = static_cast<uint64_t>(width) * height;
   if (pixels * 4 > UINT32_MAX) {
-    result.status = failure("ERROR: cannot malloc %llu bytes.\n",
-                            static_cast<unsigned long long>(pixels * 4));
+    result.status =
+        failure("ERROR: cannot malloc %llu bytes.\n", static_cast<unsigned long long>(pixels * 4));
     return result;
   }
   if (!normalAlpha) paletteDoubleAlpha(pal, bmpPaletteEntriesFor(bpp));
@@ -58,6 +58,6 @@ Result<std::vector<uint8_t>> paletteExport32(const uint8_t* raw, uint32_t width,
     pixels8To32(colours.data(), raw, pal, static_cast<uint32_t>(pixels));
   else
     pixels4To32Rows(colours.data(), raw, pal, width, height);
-  return bmpEncodeRaw(colours.data(), static_cast<int32_t>(width), static_cast<int32_t>(height),
-                      32, nullptr, true, true, false, bmpName, messages);
+  return bmpEncodeRaw(colours.data(), static_cast<int32_t>(width), static_cast<int32_t>(height), 32,
+                      nullptr, true, true, false, bmpName, messages);
 }

@@ -22,13 +22,12 @@ enum : uint32_t {
   kPalKeepSecond = 0x10,            // entry 1 is not turned green
   kPalNoAlpha = 0x20,               // alpha is not applied to the colours
   kPalFlagsDefault = 0x30,
-  kPalFlagsNoChange = 0x3E,         // "-n"
+  kPalFlagsNoChange = 0x3E,  // "-n"
 };
 
 // The flags for the export options, applied in the tools' order:
 // "-n", then "-na", then "-sb", then "-ta".
-uint32_t paletteFlagsFromOptions(bool noChange, bool noGreens, bool secondGreen,
-                                 bool applyAlpha);
+uint32_t paletteFlagsFromOptions(bool noChange, bool noGreens, bool secondGreen, bool applyAlpha);
 
 // The colour options the map and headerless picture tools share: "-n",
 // "-na", "-sb", "-t" / "-t4" and "-ta".
@@ -104,8 +103,8 @@ void pixelsSetWhereOpaque(uint8_t* pixels, const uint8_t* pal, uint32_t len, uin
 // How kvomap and kvognop turn a game palette into the BMP palette.
 struct PaletteExport {
   uint32_t flags = kPalFlagsDefault;
-  bool swizzle = false;      // undo the game's block order first
-  bool normalAlpha = false;  // alpha 0..0xFF instead of 0..0x80
+  bool swizzle = false;               // undo the game's block order first
+  bool normalAlpha = false;           // alpha 0..0xFF instead of 0..0x80
   uint8_t background[3] = {0, 0, 0};  // red, green, blue that alpha blends over
   const char* name = nullptr;         // named in the duplicate warnings
 };

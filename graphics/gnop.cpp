@@ -15,7 +15,7 @@ struct KnownSize {
 };
 
 const KnownSize kKnownSizes[] = {
-    {0x4000, -1, 256, 128, 4},  {0x8000, 1, 256, 128, 8},    {0x8000, 0, 512, 128, 4},
+    {0x4000, -1, 256, 128, 4},  {0x8000, 1, 256, 128, 8},   {0x8000, 0, 512, 128, 4},
     {0x10000, -1, 256, 256, 8}, {0x20000, -1, 512, 256, 8}, {0x34000, -1, 512, 416, 8},
 };
 
@@ -105,16 +105,16 @@ Status gnopCheck(const uint8_t* bitmapData, uint32_t bitmapSize, const uint8_t* 
     return failure("ERROR: assert : kvognopSetAndValidate : gnop must not be NULL\n");
   }
   if (paletteSize < kGnopPaletteBytes) {
-    return failure("ERROR: palette size expected minimum %u is %u : %s\n", kGnopPaletteBytes, paletteSize,
-           name);
+    return failure("ERROR: palette size expected minimum %u is %u : %s\n", kGnopPaletteBytes,
+                   paletteSize, name);
   }
   if (params.bitmapOffset >= bitmapSize) {
     return failure("ERROR: bitmap offset (0x%X) bigger or equal memory size (0x%X) : %s\n",
-           params.bitmapOffset, bitmapSize, name);
+                   params.bitmapOffset, bitmapSize, name);
   }
   if (params.paletteOffset >= paletteSize) {
     return failure("ERROR: palette offset (0x%X) bigger or equal memory size  (0x%X) : %s\n",
-           params.paletteOffset, paletteSize, name);
+                   params.paletteOffset, paletteSize, name);
   }
   g->name = name;
   g->bitmapData = bitmapData;
@@ -137,12 +137,14 @@ Status gnopCheck(const uint8_t* bitmapData, uint32_t bitmapSize, const uint8_t* 
                   &g->paletteHeight);
   uint64_t size = rawSize64(g->width, g->height, g->bpp);
   if (size > bitmapSize - params.bitmapOffset) {  // the offset is below the size
-    return failure("ERROR: bitmap offset (0x%X) + bitmapsize (0x%llX) bigger than memory (0x%X) : %s\n",
-           params.bitmapOffset, ull(size), bitmapSize, name);
+    return failure(
+        "ERROR: bitmap offset (0x%X) + bitmapsize (0x%llX) bigger than memory (0x%X) : %s\n",
+        params.bitmapOffset, ull(size), bitmapSize, name);
   }
   if (paletteBytes > paletteSize - params.paletteOffset) {
-    return failure("ERROR: palette offset (0x%X) + palettesize (0x%llX) bigger than memory (0x%X) : %s\n",
-           params.paletteOffset, ull(paletteBytes), paletteSize, name);
+    return failure(
+        "ERROR: palette offset (0x%X) + palettesize (0x%llX) bigger than memory (0x%X) : %s\n",
+        params.paletteOffset, ull(paletteBytes), paletteSize, name);
   }
   g->bitmapSize = static_cast<uint32_t>(size);
   g->bitmap = bitmapData + params.bitmapOffset;
@@ -152,7 +154,7 @@ Status gnopCheck(const uint8_t* bitmapData, uint32_t bitmapSize, const uint8_t* 
   // Every selection copies a whole 16 x 16 tile; the first must be there.
   if (!gnopTileFits(g, 0)) {
     return failure("ERROR: palette geometry %ux%u holds no 16x16 palette : %s\n", g->paletteWidth,
-           g->paletteHeight, name);
+                   g->paletteHeight, name);
   }
   return Status();
 }
@@ -172,13 +174,14 @@ bool gnopTileFits(const GnopFile* g, uint32_t index) {
 
 void gnopSelectPalette(GnopFile* g, uint32_t index, const Messages& messages) {
   if (index >= gnopPaletteCount(g) || !gnopTileFits(g, index)) {
-    report(messages, "WARN: not valid index (%u) for multipalette, set to 0 : %s\n", index, g->name);
+    report(messages, "WARN: not valid index (%u) for multipalette, set to 0 : %s\n", index,
+           g->name);
     index = 0;
   }
   uint32_t perRow = g->paletteWidth / kGnopTile;
   uint64_t rowBytes = 4ull * g->paletteWidth;
-  const uint8_t* tile = g->paletteBase + (index / perRow) * kGnopTile * rowBytes +
-                        (index % perRow) * kGnopTile * 4;
+  const uint8_t* tile =
+      g->paletteBase + (index / perRow) * kGnopTile * rowBytes + (index % perRow) * kGnopTile * 4;
   for (uint32_t r = 0; r < kGnopTile; ++r)
     std::memcpy(g->working + r * kGnopTile * 4, tile + r * rowBytes, kGnopTile * 4);
   if (g->swizzle) paletteSwizzle(g->working, 256);
@@ -191,8 +194,7 @@ void gnopSelectSubPalette(GnopFile* g, uint32_t row) {
   g->palette = g->working + (row < kGnopTile ? row : 0) * kGnopTile * 4;
 }
 
-Result<std::vector<uint8_t>> gnopToBmp(GnopFile* g, const char* bmpName,
-                                       const Messages& messages) {
+Result<std::vector<uint8_t>> gnopToBmp(GnopFile* g, const char* bmpName, const Messages& messages) {
   PaletteExport how;
   how.flags = g->flags;
   how.normalAlpha = !g->gameAlpha;
@@ -210,12 +212,11 @@ Result<std::vector<uint8_t>> gnopBitmapToBmp(const std::vector<uint8_t>& bitmap,
                                              const std::vector<uint8_t>& palettes,
                                              const GnopParams& params,
                                              const GnopExportSettings& settings, uint32_t index,
-                                             uint32_t row, const char* name,
-                                             const char* bmpName, const Messages& messages) {
+                                             uint32_t row, const char* name, const char* bmpName,
+                                             const Messages& messages) {
   GnopFile gnop;
-  Status checked =
-      gnopCheck(bitmap.data(), static_cast<uint32_t>(bitmap.size()), palettes.data(),
-                static_cast<uint32_t>(palettes.size()), params, name, &gnop);
+  Status checked = gnopCheck(bitmap.data(), static_cast<uint32_t>(bitmap.size()), palettes.data(),
+                             static_cast<uint32_t>(palettes.size()), params, name, &gnop);
   if (checked.failed) return Result<std::vector<uint8_t>>{{}, checked};
   gnop.flags = settings.flags;
   gnop.output32 = settings.output32;

@@ -46,7 +46,7 @@ struct GnopFile {
   uint32_t width = 0, height = 0, bpp = 0;
   uint32_t bitmapSize = 0;
   const uint8_t* bitmap = nullptr;
-  uint32_t colourCount = 0;  // 16 or 256
+  uint32_t colourCount = 0;    // 16 or 256
   uint8_t* palette = nullptr;  // the current colours
   uint32_t paletteIndex = 0;
   const uint8_t* paletteBase = nullptr;
@@ -68,8 +68,7 @@ struct GnopFile {
 // Runs the checks and fills `gnop` (which only points into the data); the
 // failure is the first finding.
 Status gnopCheck(const uint8_t* bitmapData, uint32_t bitmapSize, const uint8_t* paletteData,
-                 uint32_t paletteSize, const GnopParams& params, const char* name,
-                 GnopFile* gnop);
+                 uint32_t paletteSize, const GnopParams& params, const char* name, GnopFile* gnop);
 
 // Number of 256-entry palettes the multi-palette picture holds.
 uint32_t gnopPaletteCount(const GnopFile* gnop);
@@ -92,8 +91,8 @@ Result<std::vector<uint8_t>> gnopBitmapToBmp(const std::vector<uint8_t>& bitmap,
                                              const std::vector<uint8_t>& palettes,
                                              const GnopParams& params,
                                              const GnopExportSettings& settings, uint32_t index,
-                                             uint32_t row, const char* name,
-                                             const char* bmpName, const Messages& messages);
+                                             uint32_t row, const char* name, const char* bmpName,
+                                             const Messages& messages);
 // kvognop -c in memory: the raw pixels of an edited BMP, the whole bitmap file.
 Result<std::vector<uint8_t>> gnopBitmapFromBmp(std::vector<uint8_t> bmp, const char* bmpName,
                                                const Messages& messages);

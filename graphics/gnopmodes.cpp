@@ -38,8 +38,7 @@ void exportTo(GnopFile* gnop, const char* path) {
 }  // namespace
 
 std::unique_ptr<GnopLoaded> gnopLoad(const char* bitmapPath, const char* palettePath,
-                                     const GnopParams& params,
-                                     const GnopExportSettings& settings) {
+                                     const GnopParams& params, const GnopExportSettings& settings) {
   auto loaded = std::make_unique<GnopLoaded>();
   loaded->bitmapFile = loadOrExit(bitmapPath);
   if (std::strcmp(bitmapPath, palettePath) != 0) loaded->paletteFile = loadOrExit(palettePath);

@@ -75,8 +75,7 @@ void importColours(uint8_t* pal, uint32_t entries, const GwhColours& opt, const 
   paletteSwapRB(pal, kGwhPaletteEntries);
   if (!opt.noChange) {
     if (alphaDropped(pal, entries)) {
-      report(messages,
-             "WARN: BMP palette has no alpha, alpha taken from the marker colours : %s\n",
+      report(messages, "WARN: BMP palette has no alpha, alpha taken from the marker colours : %s\n",
              bmpName);
       paletteAlphaFromMarks(pal, entries, opt.green);
     }
@@ -94,8 +93,8 @@ Result<std::vector<uint8_t>> gwhToBmp(GwhFile gwh, const GwhColours& colours, co
                                       const Messages& messages) {
   exportColours(gwh.palette(), colours, messages);
   return bmpEncodeRaw(gwh.pixels(), static_cast<int32_t>(gwh.width),
-                      static_cast<int32_t>(gwh.height), 8, gwh.palette(), true, true, true,
-                      bmpName, messages);
+                      static_cast<int32_t>(gwh.height), 8, gwh.palette(), true, true, true, bmpName,
+                      messages);
 }
 
 Result<std::vector<uint8_t>> gwhFromBmp(std::vector<uint8_t> bmpBytes, const char* bmpName,

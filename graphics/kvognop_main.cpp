@@ -73,13 +73,13 @@ GnopOptions gOptions;
   std::exit(status);
 }
 
-
 // "-eX" or "-eX,Y": palette X and sub-palette Y, decimal.
 void parseExtractOne(const char* text) {
   if (!*text) return;
   char* end = nullptr;
   gOptions.paletteIndex = static_cast<uint32_t>(strtolE(text, &end, 10, true));
-  if (*end && end[1]) gOptions.subPalette = static_cast<uint32_t>(strtolE(end + 1, nullptr, 10, true));
+  if (*end && end[1])
+    gOptions.subPalette = static_cast<uint32_t>(strtolE(end + 1, nullptr, 10, true));
 }
 
 // Scans the options; returns the index of the first file argument.
@@ -101,7 +101,8 @@ int parseOptions(int argc, char** argv) {
       case 'a':
         o.mode = Mode::ExtractAll;
         o.onlyGiven = arg[2] != '\0';
-        if (o.onlyGiven) o.paletteIndex = static_cast<uint32_t>(strtolE(arg + 2, nullptr, 10, true));
+        if (o.onlyGiven)
+          o.paletteIndex = static_cast<uint32_t>(strtolE(arg + 2, nullptr, 10, true));
         break;
       case 'i':
         o.mode = Mode::Import;

@@ -83,7 +83,6 @@ MapOptions gOptions;
   std::exit(status);
 }
 
-
 // "E", "E,B", "Y,E,B" or "Y,E,B,P" with any one character between numbers.
 void parseIndexList(const char* text, MapIndex* at) {
   uint32_t v[4] = {0, 0, 0, 0};

@@ -23,9 +23,11 @@ Status checkHeader(const uint8_t* data, uint32_t size, const char* name, const M
     return failure("ERROR: assert : kvomapValidate : map must not be NULL\n");
   }
   if (size < kMapMinFileSize) {
-    return failure("ERROR: file must have at last %u bytes , have %u : %s\n", kMapMinFileSize, size, name);
+    return failure("ERROR: file must have at last %u bytes , have %u : %s\n", kMapMinFileSize, size,
+                   name);
   }
-  if (std::memcmp(data, kMagic, 4) != 0) report(messages, "WARN: file dont start with '%s' : %s\n", kMagic, name);
+  if (std::memcmp(data, kMagic, 4) != 0)
+    report(messages, "WARN: file dont start with '%s' : %s\n", kMagic, name);
   if (rd32(data + 4) || rd32(data + 8) || rd32(data + 12))
     report(messages, "WARN: file bytes 5-16 expected zero: %s\n", name);
   uint32_t chain = rd32(data + 16);
@@ -33,16 +35,19 @@ Status checkHeader(const uint8_t* data, uint32_t size, const char* name, const M
     return failure("ERROR: offset for YNSC section is 0 = not present, nothing to do : %s\n", name);
   }
   if (chain > size) {
-    return failure("ERROR: offset for YNSC section %u bigger than file size %u : %s\n", chain, size, name);
+    return failure("ERROR: offset for YNSC section %u bigger than file size %u : %s\n", chain, size,
+                   name);
   }
   if (static_cast<uint64_t>(chain) + kMapMinChainSize > size) {
     return failure("ERROR: offset+minsize for YNSC section %llu bigger than file size %u : %s\n",
-           static_cast<unsigned long long>(chain) + kMapMinChainSize, size, name);
+                   static_cast<unsigned long long>(chain) + kMapMinChainSize, size, name);
   }
   return Status();
 }
 
-uint32_t sectionDataSize(const uint8_t* data, uint32_t offset) { return 16 * rd32(data + offset + 4); }
+uint32_t sectionDataSize(const uint8_t* data, uint32_t offset) {
+  return 16 * rd32(data + offset + 4);
+}
 
 // Checks the YNSC section at `offset` and every entry in it.
 Status checkYnsc(const uint8_t* data, uint32_t size, uint32_t offset, const char* name,
@@ -63,14 +68,15 @@ Status checkYnsc(const uint8_t* data, uint32_t size, uint32_t offset, const char
       if (at >= dataEnd && mapReadEntry(data, static_cast<uint32_t>(at), size, &entry, &needed))
         needed = entry.length;
       return failure("ERROR: YNSC %u-th entry data outside givem memory : 0x%llX > 0x%X : %s\n", j,
-             static_cast<unsigned long long>(needed), section->dataSize, name);
+                     static_cast<unsigned long long>(needed), section->dataSize, name);
     }
     // A slot holds at least its head; smaller ones would let a count of
     // millions of empty slots pass.
     if ((entry.bitmapCount && entry.bitmapSlotSize < kMapSlotHead) ||
         (entry.paletteCount && entry.paletteSlotSize < kMapSlotHead)) {
-      return failure("ERROR: YNSC %u-th entry slot smaller than its head : bitmaps 0x%X, palettes 0x%X : %s\n",
-             j, entry.bitmapSlotSize, entry.paletteSlotSize, name);
+      return failure(
+          "ERROR: YNSC %u-th entry slot smaller than its head : bitmaps 0x%X, palettes 0x%X : %s\n",
+          j, entry.bitmapSlotSize, entry.paletteSlotSize, name);
     }
     section->entries.push_back(entry);
     at += entry.length;
@@ -82,18 +88,19 @@ Status checkYnsc(const uint8_t* data, uint32_t size, uint32_t offset, const char
 Status mapSectionCheck(uint32_t offset, const uint8_t* data, uint32_t size, const char* tag,
                        const char* name, const Messages& messages) {
   if (size < kMapSectionHeadSize) {
-    return failure("ERROR: for %s section should be at last 0x%X bytes in memory, is 0x%X : %s\n", tag,
-           kMapSectionHeadSize, size, name);
+    return failure("ERROR: for %s section should be at last 0x%X bytes in memory, is 0x%X : %s\n",
+                   tag, kMapSectionHeadSize, size, name);
   }
   if (offset >= size) {
-    return failure("ERROR: %s section pointer after file data : offset 0x%X : %s\n", tag, offset, name);
+    return failure("ERROR: %s section pointer after file data : offset 0x%X : %s\n", tag, offset,
+                   name);
   }
   // The header itself must be inside before its data size can be read.
   uint64_t end = static_cast<uint64_t>(offset) + kMapSectionHeadSize;
   if (end <= size) end += 16ull * rd32(data + offset + 4);
   if (end > size) {
     return failure("ERROR: %s section ptr+size after file data : offset 0x%llX : %s\n", tag,
-           static_cast<unsigned long long>(end), name);
+                   static_cast<unsigned long long>(end), name);
   }
   if (std::memcmp(data + offset, tag, 4) != 0)
     report(messages, "WARN: %s section (expected at pos 0x%X) dont start with '%s' : %s\n", tag,
@@ -170,8 +177,8 @@ Status mapCheck(const uint8_t* data, uint32_t size, const char* name, MapFile* m
     report(messages, "WARN: YNPR section size should be 16 bytes, is %u*16: %s\n", ynprUnits, name);
   uint32_t countAt = at + kMapSectionHeadSize;
   if (static_cast<uint64_t>(countAt) + 4 > size) {
-    return failure("ERROR: %s section ptr+size after file data : offset 0x%X : %s\n", "YNPR", countAt + 4,
-           name);
+    return failure("ERROR: %s section ptr+size after file data : offset 0x%X : %s\n", "YNPR",
+                   countAt + 4, name);
   }
   map->ynscCount = rd32(data + countAt);
   at = countAt + 16 * ynprUnits;
@@ -190,8 +197,8 @@ Status mapCheck(const uint8_t* data, uint32_t size, const char* name, MapFile* m
 
 Result<MapFile> mapRead(std::vector<uint8_t> bytes, const char* name, const Messages& messages) {
   Result<MapFile> result;
-  result.status = mapCheck(bytes.data(), static_cast<uint32_t>(bytes.size()), name, &result.value,
-                           messages);
+  result.status =
+      mapCheck(bytes.data(), static_cast<uint32_t>(bytes.size()), name, &result.value, messages);
   if (result.ok()) result.value.data = std::move(bytes);
   return result;
 }

@@ -45,8 +45,8 @@ struct MapEntry {
 };
 
 struct MapSection {
-  uint32_t offset = 0;     // the section header
-  uint32_t dataSize = 0;   // bytes of data (16 x the stored unit count)
+  uint32_t offset = 0;    // the section header
+  uint32_t dataSize = 0;  // bytes of data (16 x the stored unit count)
   std::vector<MapEntry> entries;
 };
 

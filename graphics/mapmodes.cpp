@@ -15,9 +15,7 @@ MapFile mapLoad(const char* path) {
   return valueOrExit(mapRead(std::move(bytes), path, stderrMessages()));
 }
 
-void mapSave(const MapFile& map, const char* path) {
-  outSave(path, map.data.data(), map.size);
-}
+void mapSave(const MapFile& map, const char* path) { outSave(path, map.data.data(), map.size); }
 
 namespace {
 const char* prefixOf(const char* prefix) { return prefix ? prefix : ""; }
@@ -40,13 +38,14 @@ void mapPrintInfo(const MapFile& map, FILE* out) {
     std::fprintf(out, "    entry count : %u\n", static_cast<uint32_t>(s.entries.size()));
     for (uint32_t j = 0; j < s.entries.size(); ++j) {
       const MapEntry& e = s.entries[j];
+      std::fprintf(out, "    entry %2u : draw-width = %3u, draw-height = %3u, x = %3d, y = %3d\n",
+                   j, e.drawWidth, e.drawHeight, e.x, e.y);
       std::fprintf(out,
-                   "    entry %2u : draw-width = %3u, draw-height = %3u, x = %3d, y = %3d\n", j,
-                   e.drawWidth, e.drawHeight, e.x, e.y);
-      std::fprintf(out, "                bitmaps  = %2u, width = %3u, height = %3u, dataSize = 0x%05X",
+                   "                bitmaps  = %2u, width = %3u, height = %3u, dataSize = 0x%05X",
                    e.bitmapCount, e.bitmapWidth, e.bitmapHeight, e.bitmapSlotSize);
       std::fputs(mapAllBitmapsSame(&map, e) ? " (all bitmaps same)\n" : "\n", out);
-      std::fprintf(out, "                palettes = %2u, width = %3u, height = %3u, dataSize = 0x%05X",
+      std::fprintf(out,
+                   "                palettes = %2u, width = %3u, height = %3u, dataSize = 0x%05X",
                    e.paletteCount, e.paletteWidth, e.paletteHeight, e.paletteSlotSize);
       const char* same = "\n";
       if (e.paletteCount < 2)
@@ -70,10 +69,11 @@ void mapPrintGnopLines(const MapFile& map, const char* prefix, FILE* out) {
       warnFewPalettes(map, e);
       for (uint32_t k = 0; k < e.bitmapCount; ++k) {
         MapIndex at{y, j, k, mapDefaultPalette(e, k)};
-        std::fprintf(out, "kvognop -e  -pb %03u,%03u,8,0x%06X  -pp 0x%06X,%02u,%02u  %s  %s  %s%s\n",
-                     e.bitmapWidth, e.bitmapHeight, mapBitmapPixels(e, k),
-                     mapPaletteEntries(e, at.palette), e.paletteWidth, e.paletteHeight, map.name.c_str(),
-                     map.name.c_str(), prefixOf(prefix), mapOutputName(map, e, at).c_str());
+        std::fprintf(
+            out, "kvognop -e  -pb %03u,%03u,8,0x%06X  -pp 0x%06X,%02u,%02u  %s  %s  %s%s\n",
+            e.bitmapWidth, e.bitmapHeight, mapBitmapPixels(e, k), mapPaletteEntries(e, at.palette),
+            e.paletteWidth, e.paletteHeight, map.name.c_str(), map.name.c_str(), prefixOf(prefix),
+            mapOutputName(map, e, at).c_str());
       }
     }
   }
@@ -101,7 +101,8 @@ void mapExtractBitmap(const MapFile& map, const MapIndex& at, const MapSettings&
     return;
   }
   // An existing picture is replaced only by a complete one.
-  if (fileSave(path, bmp.value.data(), static_cast<uint32_t>(bmp.value.size())) < bmp.value.size()) {
+  if (fileSave(path, bmp.value.data(), static_cast<uint32_t>(bmp.value.size())) <
+      bmp.value.size()) {
     if (!settings.output32) fatal("ERROR: cannot save data as BMP file : %s\n", path);
     report("ERROR: cannot save data as BMP file : %s\n", path);
   }
@@ -118,8 +119,7 @@ void mapImportBitmap(MapFile& map, const MapIndex& at, const MapSettings& settin
                      const char* bmpPath) {
   Result<std::vector<uint8_t>> bmp = loadFile(bmpPath, FileWording::Plain);
   if (!bmp.ok()) return;
-  exitOnFailure(
-      mapImportBmp(map, at, std::move(bmp.value), bmpPath, settings, stderrMessages()));
+  exitOnFailure(mapImportBmp(map, at, std::move(bmp.value), bmpPath, settings, stderrMessages()));
 }
 
 void mapImportAll(MapFile& map, const MapSettings& settings, const char* prefix) {

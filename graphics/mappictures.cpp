@@ -25,8 +25,8 @@ bool entryInRanges(const MapSettings& s, uint32_t y, uint32_t e) {
 // pixels: each must exist and lie inside the file.
 Status paletteReadable(const MapFile& map, const MapEntry& e, const MapIndex& at) {
   if (at.palette >= e.paletteCount)
-    return failure("ERROR: entry has no palette %u : YNSC %u, entry %u : %s\n", at.palette,
-                   at.ynsc, at.entry, map.name.c_str());
+    return failure("ERROR: entry has no palette %u : YNSC %u, entry %u : %s\n", at.palette, at.ynsc,
+                   at.entry, map.name.c_str());
   if (static_cast<uint64_t>(mapPaletteEntries(e, at.palette)) + kMapPaletteBytes > map.size)
     return failure("ERROR: palette data outside file : YNSC %u, entry %u, palette %u : %s\n",
                    at.ynsc, at.entry, at.palette, map.name.c_str());
@@ -36,8 +36,8 @@ Status paletteReadable(const MapFile& map, const MapEntry& e, const MapIndex& at
 Status bitmapReadable(const MapFile& map, const MapEntry& e, const MapIndex& at) {
   uint64_t bytes = static_cast<uint64_t>(e.bitmapWidth) * e.bitmapHeight;
   if (mapBitmapPixels(e, at.bitmap) + bytes > map.size)
-    return failure("ERROR: bitmap data outside file : YNSC %u, entry %u, bitmap %u : %s\n",
-                   at.ynsc, at.entry, at.bitmap, map.name.c_str());
+    return failure("ERROR: bitmap data outside file : YNSC %u, entry %u, bitmap %u : %s\n", at.ynsc,
+                   at.entry, at.bitmap, map.name.c_str());
   return Status();
 }
 
@@ -101,8 +101,8 @@ Result<std::vector<uint8_t>> mapBitmapToBmp(const MapFile& map, const MapIndex& 
   const uint8_t* pixels = map.data.data() + mapBitmapPixels(e, at.bitmap);
   if (!settings.output32)
     return bmpEncodeRaw(pixels, static_cast<int32_t>(e.bitmapWidth),
-                        static_cast<int32_t>(e.bitmapHeight), 8, palette, true, true, true,
-                        bmpName, messages);
+                        static_cast<int32_t>(e.bitmapHeight), 8, palette, true, true, true, bmpName,
+                        messages);
   result = paletteExport32(pixels, e.bitmapWidth, e.bitmapHeight, 8, palette, false,
                            map.name.c_str(), bmpName, messages);
   if (!result.ok()) result.status = failure("ERROR: cannot save data as BMP file : %s\n", bmpName);
@@ -127,8 +127,8 @@ void mapForEachChosen(const MapFile& map, const MapSettings& settings, const Mes
   }
 }
 
-Status mapImportBmp(MapFile& map, const MapIndex& at, std::vector<uint8_t> bmp,
-                    const char* bmpName, const MapSettings& settings, const Messages& messages) {
+Status mapImportBmp(MapFile& map, const MapIndex& at, std::vector<uint8_t> bmp, const char* bmpName,
+                    const MapSettings& settings, const Messages& messages) {
   const MapEntry& e = entryAt(map, at);
   const char* name = map.name.c_str();
   Result<BmpImage> image = bmpRead(std::move(bmp), bmpName, messages);

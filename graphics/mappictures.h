@@ -41,7 +41,7 @@ void mapForEachChosen(const MapFile& map, const MapSettings& settings, const Mes
 // lines, and those of a BMP that does not fit, go to `messages`. Fails only
 // for pixels of a depth without raw form.
 Status mapImportBmp(MapFile& map, const MapIndex& at, std::vector<uint8_t> bmp, const char* bmpName,
-                  const MapSettings& settings, const Messages& messages);
+                    const MapSettings& settings, const Messages& messages);
 
 struct MapPicture {
   std::string name;  // as mapOutputName gives it
@@ -54,4 +54,4 @@ std::vector<MapPicture> mapExportAll(const MapFile& map, const MapSettings& sett
 // kvomap -i in memory: each chosen bitmap whose name is among `pictures`
 // imported from it; map.data is then the rebuilt file.
 Status mapImportAll(MapFile& map, const std::vector<MapPicture>& pictures,
-                  const MapSettings& settings, const Messages& messages);
+                    const MapSettings& settings, const Messages& messages);

@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!raw.ok()) std::abort();
   volatile uint8_t sink = 0;
   const std::vector<uint8_t>& pixels = raw.value.pixels;
-  if (pixels.size() != bmpRawSizeFor(raw.value.width, raw.value.height, raw.value.bpp)) std::abort();
+  if (pixels.size() != bmpRawSizeFor(raw.value.width, raw.value.height, raw.value.bpp))
+    std::abort();
   for (size_t i = 0; i < pixels.size(); i += 97) sink = sink + pixels[i];
   return 0;
 }

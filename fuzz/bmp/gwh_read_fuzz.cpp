@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (static_cast<uint64_t>(gwh.value.width) * gwh.value.height > size) std::abort();
   if (gwh.value.width > 0x7FFFFFFF || gwh.value.height > 0x7FFFFFFF) return 0;
   GwhFile original = gwh.value;
-  Result<std::vector<uint8_t>> bmp = gwhToBmp(std::move(gwh.value), GwhColours(), "fuzz.bmp", quiet);
+  Result<std::vector<uint8_t>> bmp =
+      gwhToBmp(std::move(gwh.value), GwhColours(), "fuzz.bmp", quiet);
   if (!bmp.ok()) return 0;  // a picture too large for one BMP
   if (!gwhImportBmp(original, bmp.value, "fuzz.bmp", false, quiet).ok()) std::abort();
   Result<std::vector<uint8_t>> again = gwhFromBmp(bmp.value, "fuzz.bmp", GwhColours(), quiet);

@@ -45,8 +45,10 @@ std::vector<uint8_t> fileOf(FuzzedDataProvider& in) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
   GnopParams params;
-  if (in.ConsumeBool()) gnopParseBitmapParams(valueList(in, in.ConsumeIntegralInRange(1, 5)).c_str(), &params);
-  if (in.ConsumeBool()) gnopParsePaletteParams(valueList(in, in.ConsumeIntegralInRange(1, 6)).c_str(), &params);
+  if (in.ConsumeBool())
+    gnopParseBitmapParams(valueList(in, in.ConsumeIntegralInRange(1, 5)).c_str(), &params);
+  if (in.ConsumeBool())
+    gnopParsePaletteParams(valueList(in, in.ConsumeIntegralInRange(1, 6)).c_str(), &params);
   std::vector<uint8_t> bitmap = fileOf(in);
   std::vector<uint8_t> palette = fileOf(in);
   const Messages quiet;
