@@ -37,14 +37,6 @@ Result<GwhFile> gwhRead(std::vector<uint8_t> bytes, const char* name, const Mess
   return result;
 }
 
-void gwhPrint(const GwhFile& gwh, FILE* stream) {
-  const uint32_t size = static_cast<uint32_t>(gwh.data.size());
-  std::fprintf(stream, "filename: %s\n", gwh.name.c_str());
-  std::fprintf(stream, "fileSize: %u (0x%x)\n", size, size);
-  std::fprintf(stream, "width : %u\n", gwh.width);
-  std::fprintf(stream, "height: %u\n", gwh.height);
-}
-
 namespace {
 // The game palette made editable: transparent blacks get odd shades of
 // magenta (or green) that the create mode recognises and turns back.

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -39,8 +38,6 @@ struct GwhColours {
 Status gwhCheck(const uint8_t* data, size_t size, const char* name, const Messages& messages);
 // A checked ".gwh" picture from its bytes.
 Result<GwhFile> gwhRead(std::vector<uint8_t> bytes, const char* name, const Messages& messages);
-// The "-p" listing.
-void gwhPrint(const GwhFile& gwh, FILE* stream);
 
 // "-e": the picture as the bytes of an 8-bit BMP file (`bmpName` named in
 // its failure).

@@ -26,6 +26,15 @@ std::vector<uint8_t> bmpBytesOrExit(const char* path) {
   return std::move(file.value);
 }
 
+// The "-p" listing.
+void gwhPrint(const GwhFile& gwh, FILE* stream) {
+  const uint32_t size = static_cast<uint32_t>(gwh.data.size());
+  std::fprintf(stream, "filename: %s\n", gwh.name.c_str());
+  std::fprintf(stream, "fileSize: %u (0x%x)\n", size, size);
+  std::fprintf(stream, "width : %u\n", gwh.width);
+  std::fprintf(stream, "height: %u\n", gwh.height);
+}
+
 GwhColours coloursOf(const GwhOptions& opt) { return GwhColours{opt.noChange, opt.green}; }
 }  // namespace
 
