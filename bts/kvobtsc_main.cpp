@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "bts/btsc.h"
+#include "bts/kvobtsc_modes.h"
 #include "bts/dialog.h"
 #include "common/strutil.h"
 #include "frontend/frontend.h"
@@ -86,7 +86,10 @@ int parseOptions(int argc, char** argv) {
         break;
       case 's':
         // The separator has no effect here; a too long one is still reported.
-        if (asciiLower(arg[2]) != 'n' && i + 1 < argc) dialogSetSeparator(argv[++i]);
+        if (asciiLower(arg[2]) != 'n' && i + 1 < argc) {
+          DialogSettings unused;
+          dialogSetSeparator(unused, argv[++i], stderrMessages());
+        }
         break;
       case 'h':
       case '?':
@@ -123,7 +126,6 @@ int main(int argc, char** argv) {
     printUsage();
     return 1;
   }
-  gDialogSettings.trailingWarning = false;
   if (gMode == Mode::Create) btscCreate(gOptions);
   if (gMode == Mode::Import) btscImport(gOptions);
   return 0;
