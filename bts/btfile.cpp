@@ -149,8 +149,8 @@ Result<uint32_t> btSectionSizeChecked(const BtFile& file, uint32_t i) {
   if (slot == kBtNoSection) {
     result.status = failure("ERROR: section with given id=%u not present : %s\n", i, name);
   } else if (!btPointerPresent(slot)) {
-    result.status = failure("ERROR: section with given id=%u not valid pointer: 0x%x : %s\n", i,
-                            slot, name);
+    result.status =
+        failure("ERROR: section with given id=%u not valid pointer: 0x%x : %s\n", i, slot, name);
   } else if ((result.value = btSectionSize(file, i)) == 0) {
     result.status =
         failure("ERROR: section with given id=%u has zero size, no processing : %s\n", i, name);

@@ -24,11 +24,11 @@ struct BtFile {
   BtFile(const BtFile&) = delete;
   BtFile& operator=(const BtFile&) = delete;
 
-  std::string name;           // the name its messages give (the path it came from)
-  std::vector<uint8_t> data;  // the whole file, followed by one zero byte
-  uint32_t size = 0;          // of the file, without that zero byte
-  uint32_t sectionCount = 0;  // N: sections 0 .. N-1, slot N is the end pointer
-  uint32_t headerSize = 0;    // first present pointer - 4
+  std::string name;               // the name its messages give (the path it came from)
+  std::vector<uint8_t> data;      // the whole file, followed by one zero byte
+  uint32_t size = 0;              // of the file, without that zero byte
+  uint32_t sectionCount = 0;      // N: sections 0 .. N-1, slot N is the end pointer
+  uint32_t headerSize = 0;        // first present pointer - 4
   const char* mapName = nullptr;  // views into data, or null
   const char* authorName = nullptr;
 };

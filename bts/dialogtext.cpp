@@ -14,8 +14,7 @@ struct Piece {
 
 // Appends one converted text; false (nothing added) when it failed.
 bool appendConverted(std::vector<uint8_t>& out, const CharTable& table, const uint8_t* data,
-                     uint32_t length, unsigned number, const char* name,
-                     const Messages& messages) {
+                     uint32_t length, unsigned number, const char* name, const Messages& messages) {
   std::vector<uint8_t> text;
   if (!dialogToText(table, data, length, &text, number, name, messages)) return false;
   out.insert(out.end(), text.begin(), text.end());
@@ -29,7 +28,8 @@ void appendSeparated(std::vector<uint8_t>& out, const DialogView& view, const Ch
     uint32_t length = text.length;
     if (length == 0) continue;
     if (text.data[length - 1] == 0) --length;
-    if (length == 0 || appendConverted(out, table, text.data, length, k, view.name.c_str(), messages))
+    if (length == 0 ||
+        appendConverted(out, table, text.data, length, k, view.name.c_str(), messages))
       out.insert(out.end(), separator.begin(), separator.end());
   }
 }
@@ -37,7 +37,8 @@ void appendSeparated(std::vector<uint8_t>& out, const DialogView& view, const Ch
 void warnPieceCount(bool bytesLeft, uint32_t found, uint32_t expected, const std::string& name,
                     const Messages& messages) {
   if (bytesLeft)
-    report(messages, "WARN: dialog has more sections than expected or trailing data : expected %u : %s\n",
+    report(messages,
+           "WARN: dialog has more sections than expected or trailing data : expected %u : %s\n",
            expected, name.c_str());
   if (found < expected)
     report(messages, "WARN: dialog has less sections than expected : %u (vs %u) : %s\n", found,
@@ -52,7 +53,7 @@ struct SeparatedText {
 };
 
 SeparatedText splitAtSeparators(const std::string& separator, const uint8_t* text,
-                               uint32_t length) {
+                                uint32_t length) {
   SeparatedText split;
   const uint8_t* sep = reinterpret_cast<const uint8_t*>(separator.data());
   int32_t sepLength = static_cast<int32_t>(separator.size());
@@ -178,7 +179,7 @@ Result<std::vector<uint8_t>> dialogImportText(const DialogView& view, const Char
                                               const DialogSettings& settings, const uint8_t* text,
                                               uint32_t textLength, const char* textPath,
                                               const Messages& messages) {
-  return settings.separatorOn
-             ? importSeparated(view, table, settings.separator, text, textLength, textPath, messages)
-             : importWhole(view, table, text, textLength, messages);
+  return settings.separatorOn ? importSeparated(view, table, settings.separator, text, textLength,
+                                                textPath, messages)
+                              : importWhole(view, table, text, textLength, messages);
 }

@@ -15,7 +15,8 @@ BtsOptions gOptions;
 Mode gMode = Mode::Print;
 
 const char* const kUsage[] = {
-    "Usage: kvobts -[p|e|eX|iX|rX] [-s STRING|-sn] [-t TBSFILE] [-o OUTFILE] INFILE [FILENAME|PREFIX]",
+    "Usage: kvobts -[p|e|eX|iX|rX] [-s STRING|-sn] [-t TBSFILE] [-o OUTFILE] INFILE "
+    "[FILENAME|PREFIX]",
     "  -p   print information about INFILE to stdout or FILENAME",
     "  -e   export all sections, outname will start with PREFIX",
     "  -eX  export section at pos X to FILENAME. X is num 0..section count-1",
@@ -59,7 +60,6 @@ void readIndex(const char* rest) {
   }
   gOptions.index = static_cast<uint32_t>(value);
 }
-
 
 // "-id"/"-ir": reserved; the index is read and the run does nothing.
 void parseReserved(const char* arg) {

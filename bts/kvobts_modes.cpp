@@ -53,7 +53,8 @@ void exportAll(const BtFile& file, const BtsOptions& options) {
 }
 
 void exportDialog(const BtFile& file, const BtsOptions& options) {
-  std::string name = std::string(options.fileName ? options.fileName : "") + decimal(kBtDialogSection);
+  std::string name =
+      std::string(options.fileName ? options.fileName : "") + decimal(kBtDialogSection);
   CharTable table;
   if (options.tablePath) table = loadTable(options.tablePath);
   if (!btSectionValid(file, kBtDialogSection)) {

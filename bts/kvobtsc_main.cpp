@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "bts/kvobtsc_modes.h"
 #include "bts/dialog.h"
+#include "bts/kvobtsc_modes.h"
 #include "common/strutil.h"
 #include "frontend/frontend.h"
 #include "platform/platform.h"
@@ -41,7 +41,6 @@ void printUsage() {
   for (const char* line : kUsage) std::printf("%s\n", line);
 }
 
-
 // A battle index: a base-10 number at the start of the argument, read as the
 // game's 32-bit tools read it (out-of-range values stick at the limits).
 uint32_t parseIndex(const char* text) {
@@ -52,7 +51,9 @@ uint32_t parseIndex(const char* text) {
   bool overflow = errno == ERANGE || value > INT32_MAX || value < INT32_MIN;
   if (value > INT32_MAX) value = INT32_MAX;
   if (value < INT32_MIN) value = INT32_MIN;
-  if (value < 0) fatal("ERROR: given INDEX is negative : num = %ld : str = '%s'\n", static_cast<long>(value), text);
+  if (value < 0)
+    fatal("ERROR: given INDEX is negative : num = %ld : str = '%s'\n", static_cast<long>(value),
+          text);
   if (overflow) fatal("ERROR: given INDEX is out of range : str = '%s'\n", text);
   return static_cast<uint32_t>(value);
 }

@@ -24,7 +24,9 @@ std::string battleName(const BtscOptions& options, uint64_t index) {
 }
 
 // The text base starts again at the parts for START_INDEX + 101 and + 181.
-bool resetsTextBase(uint64_t i, uint32_t start) { return i == start + 100ull || i == start + 180ull; }
+bool resetsTextBase(uint64_t i, uint32_t start) {
+  return i == start + 100ull || i == start + 180ull;
+}
 
 void warnMoreParts(const BtscOptions& options, const char* path) {
   long long count = static_cast<long long>(options.endIndex) - options.startIndex + 1;

@@ -28,7 +28,8 @@ unsigned hexDigitValue(uint8_t c) {
 // counting never goes back past the start of the scanned range.
 bool isActive(const uint8_t* rangeStart, const uint8_t* at) {
   size_t backslashes = 0;
-  while (at - backslashes > rangeStart && at[-1 - static_cast<std::ptrdiff_t>(backslashes)] == kBackslash)
+  while (at - backslashes > rangeStart &&
+         at[-1 - static_cast<std::ptrdiff_t>(backslashes)] == kBackslash)
     ++backslashes;
   return backslashes % 2 == 0;
 }
@@ -69,7 +70,8 @@ int32_t unescape(uint8_t* side, int32_t length) {
       r += 2;
     } else if (left >= 2 && side[r + 1] == 'x') {
       if (left >= 4 && isHexDigit(side[r + 2]) && isHexDigit(side[r + 3])) {
-        side[w++] = static_cast<uint8_t>(hexDigitValue(side[r + 2]) * 16 + hexDigitValue(side[r + 3]));
+        side[w++] =
+            static_cast<uint8_t>(hexDigitValue(side[r + 2]) * 16 + hexDigitValue(side[r + 3]));
         r += 4;
       } else {
         // Not a byte escape: the four bytes stay as they are.
@@ -130,15 +132,17 @@ bool parseLine(uint8_t* line, uint8_t* equals, uint8_t* lineEnd, CharTable& tabl
     encodeMarker(line + leftMarker);
     if (rightMarker >= 0) encodeMarker(right + rightMarker);
   }
-  table.forward.push_back(TableEntry{line, leftLength, right, rightLength, leftMarker, rightMarker});
+  table.forward.push_back(
+      TableEntry{line, leftLength, right, rightLength, leftMarker, rightMarker});
   return true;
 }
 
 int32_t sortKey(const TableEntry& e) { return e.leftMarker >= 0 ? e.leftMarker : e.leftLength; }
 
 void sortForLookup(std::vector<TableEntry>& entries) {
-  std::stable_sort(entries.begin(), entries.end(),
-                   [](const TableEntry& a, const TableEntry& b) { return sortKey(a) > sortKey(b); });
+  std::stable_sort(entries.begin(), entries.end(), [](const TableEntry& a, const TableEntry& b) {
+    return sortKey(a) > sortKey(b);
+  });
 }
 
 TableEntry swapped(const TableEntry& e) {
@@ -186,8 +190,10 @@ CharTable tblParse(std::vector<uint8_t> fileBytes, const Messages& messages) {
   sortForLookup(table.reverse);
   table.forwardRatio = sizeRatio(table.forward);
   table.reverseRatio = sizeRatio(table.reverse);
-  table.forwardIndex = tblIndexBuild(table.forward.data(), static_cast<uint32_t>(table.forward.size()));
-  table.reverseIndex = tblIndexBuild(table.reverse.data(), static_cast<uint32_t>(table.reverse.size()));
+  table.forwardIndex =
+      tblIndexBuild(table.forward.data(), static_cast<uint32_t>(table.forward.size()));
+  table.reverseIndex =
+      tblIndexBuild(table.reverse.data(), static_cast<uint32_t>(table.reverse.size()));
   return table;
 }
 
@@ -195,7 +201,8 @@ Result<CharTable> tblLoad(const char* path, const Messages& messages) {
   Result<CharTable> result;
   Result<std::vector<uint8_t>> file = loadRegularFile(path);
   if (!file.ok()) {
-    result.status = failure("%sERROR: TBL init failed : file %s\n", file.status.message.c_str(), path);
+    result.status =
+        failure("%sERROR: TBL init failed : file %s\n", file.status.message.c_str(), path);
     return result;
   }
   const std::vector<uint8_t>& bytes = file.value;

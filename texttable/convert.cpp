@@ -53,7 +53,8 @@ void carryRun(Output& out, uint8_t fromKind, uint8_t toKind, const uint8_t* run,
   } else {
     if (!reserve(out, count)) return;
     for (uint32_t i = 0; i < count; ++i)
-      out.data.data()[out.size++] = static_cast<uint8_t>(hexPairValue(reinterpret_cast<const char*>(run + 2 * i)));
+      out.data.data()[out.size++] =
+          static_cast<uint8_t>(hexPairValue(reinterpret_cast<const char*>(run + 2 * i)));
   }
 }
 
@@ -67,7 +68,8 @@ uint32_t applyEntry(Output& out, const TableEntry& e, const uint8_t* input) {
   uint32_t carried = tblCarriedLength(e);
   uint32_t suffix = static_cast<uint32_t>(e.leftLength) - m - 4;
   bool producesMarker = e.rightMarker >= 0;
-  uint32_t produced = producesMarker ? static_cast<uint32_t>(e.rightMarker) : static_cast<uint32_t>(e.rightLength);
+  uint32_t produced =
+      producesMarker ? static_cast<uint32_t>(e.rightMarker) : static_cast<uint32_t>(e.rightLength);
   append(out, e.right, produced);
   if (producesMarker) {
     carryRun(out, e.left[m], e.right[produced], input + m, e.left[m + 1]);
@@ -118,7 +120,8 @@ Result<std::vector<uint8_t>> tblConvert(const TblDirection& direction, bool skip
     // side is not looked up any more.
     if (remaining < tailLength) {
       if (unmatched)
-        for (uint32_t k = 0; k < remaining; ++k) unmatched->push_back(static_cast<uint32_t>(p - input) + k);
+        for (uint32_t k = 0; k < remaining; ++k)
+          unmatched->push_back(static_cast<uint32_t>(p - input) + k);
       if (!skipMode) append(out, p, remaining);
       remaining = 0;
     }
@@ -138,7 +141,8 @@ Result<std::vector<uint8_t>> tblBytesToText(const CharTable& table, const uint8_
 }
 
 Result<std::vector<uint8_t>> tblTextToBytes(const CharTable& table, const uint8_t* input,
-                                            uint32_t inputLength, std::vector<uint32_t>* unmatched) {
+                                            uint32_t inputLength,
+                                            std::vector<uint32_t>* unmatched) {
   return tblConvert(tblReverse(table), table.skipMode, input, inputLength, unmatched);
 }
 

@@ -23,8 +23,9 @@ struct BuildNode {
 
 uint32_t childOf(std::vector<BuildNode>& nodes, uint32_t node, uint8_t byte) {
   auto& children = nodes[node].children;
-  auto it = std::lower_bound(children.begin(), children.end(), byte,
-                             [](const std::pair<uint8_t, uint32_t>& c, uint8_t b) { return c.first < b; });
+  auto it = std::lower_bound(
+      children.begin(), children.end(), byte,
+      [](const std::pair<uint8_t, uint32_t>& c, uint8_t b) { return c.first < b; });
   if (it != children.end() && it->first == byte) return it->second;
   uint32_t child = static_cast<uint32_t>(nodes.size());
   children.insert(it, {byte, child});

@@ -4,9 +4,9 @@
 // for export (bytes to text) and import (text back to bytes); exits 1 when
 // the outputs differ.
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <random>
 #include <string>
 #include <utility>
@@ -42,8 +42,12 @@ void codeOf(int i, uint8_t* code) {
 }
 
 const char* const kMarkerLines[] = {
-    "\\xFF\\xF0\\c02=<name \\h02>", "\\xFF\\xF1\\c01=<wait \\h01>", "\\xFF\\xF2=<br>\\\r\n",
-    "\\xFF\\xF3\\c04\\xFE=<color \\h04/>", "\\xFF\\xF4\\c01=",       "\\xFF\\xF5\\c03=<raw \\c03>",
+    "\\xFF\\xF0\\c02=<name \\h02>",
+    "\\xFF\\xF1\\c01=<wait \\h01>",
+    "\\xFF\\xF2=<br>\\\r\n",
+    "\\xFF\\xF3\\c04\\xFE=<color \\h04/>",
+    "\\xFF\\xF4\\c01=",
+    "\\xFF\\xF5\\c03=<raw \\c03>",
 };
 const int kMarkerCount = sizeof kMarkerLines / sizeof *kMarkerLines;
 const int kAsciiCount = 0x7F - 0x20;
@@ -115,13 +119,15 @@ bool compare(const CharTable& table, const char* name, const Bytes& input, bool 
 
   TblDirection d = forward ? tblForward(table) : tblReverse(table);
   double start = cpuSeconds();
-  Bytes linear = linearConvert(input.data(), static_cast<uint32_t>(input.size()), d.entries, d.count,
-                               table.skipMode);
+  Bytes linear = linearConvert(input.data(), static_cast<uint32_t>(input.size()), d.entries,
+                               d.count, table.skipMode);
   double scan = cpuSeconds() - start;
   bool same = linear == *result;
-  std::printf("%s: %zu bytes in, %zu out; indexed %.4f s, linear scan %.3f s (processor time), ratio %.0fx, output %s\n",
-              name, input.size(), result->size(), indexed, scan, scan / indexed,
-              same ? "identical" : "DIFFERENT");
+  std::printf(
+      "%s: %zu bytes in, %zu out; indexed %.4f s, linear scan %.3f s (processor time), ratio "
+      "%.0fx, output %s\n",
+      name, input.size(), result->size(), indexed, scan, scan / indexed,
+      same ? "identical" : "DIFFERENT");
   return same;
 }
 

@@ -29,8 +29,8 @@ void importAndReopen(const BtFile& file, const CharTable& table, const DialogSet
   if (!view.ok()) return;
   dialogStripTexts(view.value);
   dialogRebuild(view.value, dialogTexts(view.value));
-  Result<std::vector<uint8_t>> imported = dialogImportText(view.value, table, settings, text,
-                                                           textLength, "fuzz.txt", Messages());
+  Result<std::vector<uint8_t>> imported =
+      dialogImportText(view.value, table, settings, text, textLength, "fuzz.txt", Messages());
   if (!imported.ok() || !settings.separatorOn) return;
   // A section rebuilt from separated text always opens again.
   const std::vector<uint8_t>& bytes = imported.value;

@@ -11,8 +11,8 @@
 
 static void convertAndCompare(const CharTable& table, const uint8_t* input, uint32_t length,
                               bool forward) {
-  Result<std::vector<uint8_t>> out = forward ? tblBytesToText(table, input, length)
-                                             : tblTextToBytes(table, input, length);
+  Result<std::vector<uint8_t>> out =
+      forward ? tblBytesToText(table, input, length) : tblTextToBytes(table, input, length);
   if (!out.ok()) return;
   TblDirection d = forward ? tblForward(table) : tblReverse(table);
   if (out.value != linearConvert(input, length, d.entries, d.count, table.skipMode)) std::abort();

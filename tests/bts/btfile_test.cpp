@@ -8,8 +8,14 @@
 namespace {
 // Section 0 with the author name at +24 and the map name at +32.
 Bytes namedSection0() {
-  return concat({Bytes(8, 0x11), le32(24), le32(32), Bytes(8, 0x22), bytesOf("Ann"), {0, 0, 0, 0, 0},
-                 bytesOf("Cave"), {0, 0, 0, 0}});
+  return concat({Bytes(8, 0x11),
+                 le32(24),
+                 le32(32),
+                 Bytes(8, 0x22),
+                 bytesOf("Ann"),
+                 {0, 0, 0, 0, 0},
+                 bytesOf("Cave"),
+                 {0, 0, 0, 0}});
 }
 
 std::string listing(const std::string& path) {
@@ -24,7 +30,8 @@ BtFile loadBytes(const TempDir& dir, const Bytes& data) {
 }
 
 Bytes rebuilt(const BtFile& file, SectionList& list, std::string* messages = nullptr) {
-  Result<Bytes> bytes = btRebuild(file, &list, "out.bt", messages ? collectInto(messages) : Messages());
+  Result<Bytes> bytes =
+      btRebuild(file, &list, "out.bt", messages ? collectInto(messages) : Messages());
   EXPECT_TRUE(bytes.ok()) << bytes.status.message;
   return bytes.value;
 }
@@ -56,15 +63,23 @@ TEST(BtLoad, NamesStopAtTheFileEnd) {
   TempDir dir;
   // The author name runs to the end of the file without a zero; the map
   // name's offset points past the end.
-  Bytes file = concat({{8, 0, 0, 0}, le32(0x10), le32(0), le32(0x28), Bytes(8, 0), le32(0x14),
-                       le32(0x100), Bytes(4, 0), bytesOf("XYZW")});
+  Bytes file = concat({{8, 0, 0, 0},
+                       le32(0x10),
+                       le32(0),
+                       le32(0x28),
+                       Bytes(8, 0),
+                       le32(0x14),
+                       le32(0x100),
+                       Bytes(4, 0),
+                       bytesOf("XYZW")});
   BtFile bt = loadBytes(dir, file);
   EXPECT_EQ(bt.sectionCount, 2u);
   EXPECT_EQ(btSectionSize(bt, 0), 24u);
   EXPECT_EQ(bt.mapName, nullptr);
-  EXPECT_NE(listing(dir.file("a.bt"))
-                .find("mapname   : (null)\nauthorname: XYZW\nfileSize  : 40 (0x28)\nhelements : 3\n"),
-            std::string::npos);
+  EXPECT_NE(
+      listing(dir.file("a.bt"))
+          .find("mapname   : (null)\nauthorname: XYZW\nfileSize  : 40 (0x28)\nhelements : 3\n"),
+      std::string::npos);
 }
 
 TEST(BtLoad, WarnsAboutIdentificatorAndEndPointer) {
@@ -111,16 +126,24 @@ TEST(BtLoad, RefusesBrokenHeaders) {
 
 TEST(BtSection, LookupMessages) {
   TempDir dir;
-  BtFile bt = loadBytes(dir, concat({{8, 0, 0, 0}, le32(0x1C), le32(0), le32(0xFFFFFFFF), le32(0x20),
-                                     le32(0x20), le32(0x24), Bytes(8, 1)}));
+  BtFile bt = loadBytes(dir, concat({{8, 0, 0, 0},
+                                     le32(0x1C),
+                                     le32(0),
+                                     le32(0xFFFFFFFF),
+                                     le32(0x20),
+                                     le32(0x20),
+                                     le32(0x24),
+                                     Bytes(8, 1)}));
   std::string path = dir.file("a.bt");
   ASSERT_EQ(bt.sectionCount, 5u);
   EXPECT_EQ(btSectionSizeChecked(bt, 0).value, 4u);
   auto refusal = [&](uint32_t i) { return btSectionSizeChecked(bt, i).status.message; };
   EXPECT_EQ(refusal(5), "ERROR: given index out of sections range : id=5 : " + path + "\n");
   EXPECT_EQ(refusal(1), "ERROR: section with given id=1 not present : " + path + "\n");
-  EXPECT_EQ(refusal(2), "ERROR: section with given id=2 not valid pointer: 0xffffffff : " + path + "\n");
-  EXPECT_EQ(refusal(3), "ERROR: section with given id=3 has zero size, no processing : " + path + "\n");
+  EXPECT_EQ(refusal(2),
+            "ERROR: section with given id=2 not valid pointer: 0xffffffff : " + path + "\n");
+  EXPECT_EQ(refusal(3),
+            "ERROR: section with given id=3 has zero size, no processing : " + path + "\n");
   EXPECT_EQ(btCheckIndex(bt, 9, "remove").message,
             "ERROR: not valid index for remove : 9 : " + path + "\n");
   EXPECT_TRUE(btCheckIndex(bt, 4, "remove").ok());
@@ -141,7 +164,8 @@ TEST(BtRebuild, RebuildsRemovesAndReplaces) {
 
   list = btSectionList(bt);
   list.records[1].size = 0;
-  EXPECT_EQ(rebuilt(bt, list), makeContainer({Bytes(8, 1), std::nullopt, std::nullopt, Bytes(4, 3)}));
+  EXPECT_EQ(rebuilt(bt, list),
+            makeContainer({Bytes(8, 1), std::nullopt, std::nullopt, Bytes(4, 3)}));
 
   Bytes longer(9, 7);
   EXPECT_EQ(btReplaceSection(bt, 0, longer, Messages()).value,

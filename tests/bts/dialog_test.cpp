@@ -13,8 +13,8 @@ Bytes text(uint32_t length, uint8_t fill) {
 std::string openWarnings(const Bytes& section, DialogView* view,
                          const DialogSettings& settings = DialogSettings()) {
   std::string messages;
-  Result<DialogView> opened =
-      dialogOpen(section.data(), uint32_t(section.size()), "d.bt", settings, collectInto(&messages));
+  Result<DialogView> opened = dialogOpen(section.data(), uint32_t(section.size()), "d.bt", settings,
+                                         collectInto(&messages));
   EXPECT_TRUE(opened.ok()) << opened.status.message;
   *view = opened.value;
   return messages;
@@ -27,7 +27,8 @@ std::string refusal(const Bytes& data) {
 }  // namespace
 
 TEST(DialogOpen, BuildsTheTextTable) {
-  Bytes section = makeDialog({text(10, 1), {}, text(10, 2), text(10, 3), text(10, 4)}, {0xFF, 0xFF});
+  Bytes section =
+      makeDialog({text(10, 1), {}, text(10, 2), text(10, 3), text(10, 4)}, {0xFF, 0xFF});
   DialogView view;
   EXPECT_EQ(openWarnings(section, &view), "");
   EXPECT_EQ(view.headSize, 128u);
@@ -42,10 +43,11 @@ TEST(DialogOpen, BuildsTheTextTable) {
 }
 
 TEST(DialogOpen, WarnsAboutTrailingDataOddHeadAndMissingEnd) {
-  Bytes trailing = makeDialog({text(4, 1), text(4, 2), text(4, 3), text(4, 4), text(4, 5)},
-                              {0x12, 0x34, 0xFF});
+  Bytes trailing =
+      makeDialog({text(4, 1), text(4, 2), text(4, 3), text(4, 4), text(4, 5)}, {0x12, 0x34, 0xFF});
   DialogView view;
-  EXPECT_EQ(openWarnings(trailing, &view), "WARN: trailing data after last dialog endchar : 3 bytes : d.bt\n");
+  EXPECT_EQ(openWarnings(trailing, &view),
+            "WARN: trailing data after last dialog endchar : 3 bytes : d.bt\n");
   EXPECT_EQ(view.size, 148u);
   DialogSettings quiet;
   quiet.trailingWarning = false;
@@ -70,9 +72,11 @@ TEST(DialogOpen, RefusesBrokenSections) {
             "ERROR: dialog pointers must be ascending : pos 1 : 8, next 4 : d.bt\n");
   EXPECT_EQ(refusal(Bytes(section.begin(), section.begin() + 120)),
             "ERROR: dialog first pointer is bigger than dialog size : 128 > 120: d.bt\n");
-  EXPECT_EQ(refusal(Bytes(section.begin(), section.begin() + 160)),
-            "ERROR: some (or last) dialog pointers is biger than file size: ptr 160 : size 160: d.bt\n");
-  EXPECT_EQ(refusal(Bytes(5, 0)), "ERROR: dialog section is too small to be valid : 5 (min 6) : d.bt\n");
+  EXPECT_EQ(
+      refusal(Bytes(section.begin(), section.begin() + 160)),
+      "ERROR: some (or last) dialog pointers is biger than file size: ptr 160 : size 160: d.bt\n");
+  EXPECT_EQ(refusal(Bytes(5, 0)),
+            "ERROR: dialog section is too small to be valid : 5 (min 6) : d.bt\n");
 }
 
 TEST(DialogAssemble, RefusesOffsetsBeyond16Bits) {

@@ -67,15 +67,17 @@ TEST(Conversion, OutputGrowsPastTheEstimate) {
 
 TEST(Conversion, LongSidesSharingAPrefix) {
   const std::string p = "0123456789abcdef";  // as deep as the lookup tree goes
-  ASSERT_TRUE(loadTable(p + "XY=1\r\n" + p + "XYZ=2\r\n" + p + "=3\r\n" + p + "X\\c01Y=<4\\c01>\r\n" +
-                        p.substr(0, 15) + "=5"));
+  ASSERT_TRUE(loadTable(p + "XY=1\r\n" + p + "XYZ=2\r\n" + p + "=3\r\n" + p +
+                        "X\\c01Y=<4\\c01>\r\n" + p.substr(0, 15) + "=5"));
   EXPECT_EQ(toText(bytesOf(p + "XYZ" + p + "XY" + p + "X#Y" + p + "X#" + p.substr(0, 15))),
             bytesOf("21<4#>3X#5"));
 }
 
 TEST(Conversion, DuplicatesAndUtf8Text) {
-  ASSERT_TRUE(loadTable("\\x81\\x40=\xE3\x81\x82\r\n\\x81\\x41=\xE3\x81\x82\r\n\\x20=\xE3\x80\x80"));
-  EXPECT_EQ(toText({0x81, 0x41, 0x20, 0x81, 0x40}), bytesOf("\xE3\x81\x82\xE3\x80\x80\xE3\x81\x82"));
+  ASSERT_TRUE(
+      loadTable("\\x81\\x40=\xE3\x81\x82\r\n\\x81\\x41=\xE3\x81\x82\r\n\\x20=\xE3\x80\x80"));
+  EXPECT_EQ(toText({0x81, 0x41, 0x20, 0x81, 0x40}),
+            bytesOf("\xE3\x81\x82\xE3\x80\x80\xE3\x81\x82"));
   // The same text for two codes: the first in the file wins.
   EXPECT_EQ(toBytes(bytesOf("\xE3\x81\x82\xE3\x80\x80")), (Bytes{0x81, 0x40, 0x20}));
 }
@@ -145,9 +147,9 @@ namespace {
 // A random table line: short sides of bytes from a small alphabet, with the
 // escapes, markers and separators that the parser has to get right.
 std::string randomSide(std::mt19937& rng) {
-  static const char* const kPieces[] = {"a", "b", "ab", "\\x61", "\\x00", "\\=", "\\\\", "\\c01",
-                                        "\\c02", "\\h01", "\\h02", "\\x", "\\", "=", "\r\n", "\\\r\n",
-                                        "0", "F", "z", "\\c00", "abababab"};
+  static const char* const kPieces[] = {
+      "a",   "b",  "ab", "\\x61", "\\x00",  "\\=", "\\\\", "\\c01", "\\c02", "\\h01",   "\\h02",
+      "\\x", "\\", "=",  "\r\n",  "\\\r\n", "0",   "F",    "z",     "\\c00", "abababab"};
   std::string side;
   int pieces = std::uniform_int_distribution<int>(0, 4)(rng);
   for (int i = 0; i < pieces; ++i) side += kPieces[rng() % (sizeof kPieces / sizeof *kPieces)];

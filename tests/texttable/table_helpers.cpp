@@ -25,7 +25,8 @@ static Bytes convertChecked(const Bytes& input, bool forward) {
                                     : tblTextToBytes(gTable, input.data(), inputLength);
   EXPECT_TRUE(converted.ok()) << converted.status.message;
   TblDirection d = forward ? tblForward(gTable) : tblReverse(gTable);
-  EXPECT_EQ(converted.value, linearConvert(input.data(), inputLength, d.entries, d.count, gTable.skipMode))
+  EXPECT_EQ(converted.value,
+            linearConvert(input.data(), inputLength, d.entries, d.count, gTable.skipMode))
       << "indexed lookup and linear scan differ";
   return converted.value;
 }
