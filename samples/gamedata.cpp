@@ -74,7 +74,7 @@ const char* const kDialogs[5] = {
 std::string dialogText(uint32_t variant, uint32_t k) {
   if (variant == 0) return kDialogs[k];
   const uint32_t lineCount = sizeof kLines / sizeof kLines[0];
-  if ((variant + k) % 7 == 3) return "";
+  if (k != 4 && (variant + k) % 7 == 3) return "";  // the last text is never empty
   std::string text;
   for (uint32_t i = 0; i <= (variant * 5 + k) % 3; ++i) {
     if (i > 0) text += "\n";
@@ -424,15 +424,15 @@ GameBytes gdFiller(uint32_t size, uint32_t variant, bool compressible) {
   for (size_t i = 0; i < size;) {
     const uint32_t pick = noise.next();
     uint32_t len = 6 + (pick >> 8) % 32;
-    if (pick % 8 < 5) {
+    if (pick % 8 < 4) {
       const uint8_t* word = &vocabulary[(pick >> 16) % 24 * 40];
       len = static_cast<uint32_t>(std::min<size_t>(len, size - i));
       std::copy(word, word + len, &b[i]);
-    } else if (pick % 8 == 5) {
+    } else if (pick % 8 == 4) {
       len = static_cast<uint32_t>(std::min<size_t>(len, size - i));
       std::fill(&b[i], &b[i] + len, static_cast<uint8_t>(pick >> 24));
     } else {
-      len = static_cast<uint32_t>(std::min<size_t>(len / 2, size - i));
+      len = static_cast<uint32_t>(std::min<size_t>(len, size - i));
       for (uint32_t k = 0; k < len; ++k) b[i + k] = static_cast<uint8_t>(noise.next());
     }
     i += len;

@@ -43,7 +43,7 @@ GameBytes gdHeaderlessBitmap(uint32_t variant);
 GameBytes gdMultiPalette(uint32_t variant);
 // `size` bytes of data no tool looks into: noise, or (compressible) words
 // repeated from a small vocabulary with runs and noise between them, which
-// compresses to about half.
+// compresses to a little over half.
 GameBytes gdFiller(uint32_t size, uint32_t variant, bool compressible);
 
 // A whole compressed file (type 1 or 2): header and token stream, padded
