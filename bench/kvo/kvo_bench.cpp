@@ -295,7 +295,11 @@ bool measure(const std::string& kvo, const Plan& plan) {
   ok = verdict("largest kvo peak (MiB):", peak / 1024.0, kPeakLimitKiB / 1024.0, true) && ok;
   const bool ran = made.status == 0 && check.status == 0 && pack.status == 0;
   std::printf("every kvo run ended with status 0: %s\n", ran ? "PASS" : "FAIL");
-  if (!ran) std::printf("messages:\n%s", readText(gErrPath).c_str());
+  if (!ran) {
+    const std::string messages = readText(gErrPath);
+    const size_t shown = std::min<size_t>(messages.size(), 4000);
+    std::printf("last messages:\n%s\n", messages.substr(messages.size() - shown).c_str());
+  }
   return ok && ran;
 }
 
