@@ -169,6 +169,7 @@ void setSizesRecord(GameBytes& sizes, uint32_t entry, uint32_t bytes) {
 
 // Appends the file's bytes and the zeros that fill its last sector.
 Status writeSectors(GdImageWriter& w, const GdDiscFile& f) {
+  if (f.empty || f.data.empty()) return Status();  // no sectors
   const size_t room = size_t(sectorsFor(f)) * SECTOR_BYTES;
   static const uint8_t zeros[SECTOR_BYTES] = {};
   if (std::fwrite(f.data.data(), 1, f.data.size(), w.file.get()) != f.data.size() ||
