@@ -9,7 +9,10 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/outcome.h"
 
 enum : uint32_t {
   kBmpFileHeaderSize = 14,
@@ -20,17 +23,13 @@ enum : uint32_t {
   kBmpMaxPaletteBytes = 1024,
 };
 
-// One whole BMP file in memory. The record owns `buffer`; the other pointers
-// point into it.
+// One whole BMP file in memory, checked; run-length encoded pixels are
+// already decoded into the layout of an uncompressed file.
 struct BmpImage {
-  uint8_t* fileHeader = nullptr;  // buffer
-  uint8_t* infoHeader = nullptr;  // buffer + 14
-  uint8_t* palette = nullptr;     // buffer + 14 + biSize when bpp <= 8, else null
-  uint8_t* pixels = nullptr;      // buffer + bfOffBits
-  uint8_t* buffer = nullptr;
-  uint32_t size = 0;              // bytes in buffer
-  const char* name = nullptr;     // ends the check messages (not owned)
-  FILE* stream = nullptr;         // where the check messages go (standard error)
+  std::vector<uint8_t> bytes;
+  uint32_t paletteAt = 0;  // file offset of the palette; 0 when the depth has none
+  uint32_t pixelsAt = 0;   // bfOffBits
+  std::string name;        // ends the check messages
 };
 
 // Geometry, all from absolute width and height.
@@ -41,84 +40,75 @@ uint32_t bmpBitmapSizeFor(uint32_t width, uint32_t height, uint32_t bpp);
 // 2^bpp for bpp <= 8, else 0 (no palette).
 uint32_t bmpPaletteEntriesFor(uint32_t bpp);
 
-// Header checks. Returns 0 when acceptable, 1 when not; prints at most one
-// ERROR line (plus perhaps one WARN line) to `stream`.
-int bmpValidate(const uint8_t* fileHeader, const uint8_t* infoHeader, const char* name,
-                FILE* stream);
-// Buffer-level checks, then bmpValidate with the record's name and stream.
-int bmpCheckBuffer(const BmpImage* image);
+// Header checks: the failure is one ERROR line; a WARN line (and an ERROR
+// line the work goes on after) go to `messages`. Every line ends with "\n ".
+Status bmpValidate(const uint8_t* fileHeader, const uint8_t* infoHeader, const char* name,
+                   const Messages& messages);
+// Buffer-level checks of a whole file in memory, then bmpValidate.
+Status bmpCheckBuffer(const uint8_t* data, uint32_t size, const char* name,
+                      const Messages& messages);
 
-// Wraps a whole BMP file (malloc'ed; the record takes it over) and checks it.
-// Run-length encoded pixels (8- and 4-bit) are decoded into a new buffer laid
-// out as an uncompressed file. On a failed check or a broken encoding the
-// buffer is freed and null returned.
-BmpImage* bmpFromBuffer(uint8_t* buffer, uint32_t size, const char* name = nullptr);
-BmpImage* bmpFromCopy(const uint8_t* data, uint32_t size, const char* name = nullptr);
-// Null when the file cannot be read or fails the checks.
-BmpImage* bmpLoad(const char* path);
-// As bmpLoad; ends the process when the file cannot be read or is refused.
-BmpImage* bmpLoadE(const char* path);
-// A new picture with zero palette and zero pixels, headers as written by bmpSaveRaw.
-BmpImage* bmpCreate(int32_t width, int32_t height, uint32_t bpp);
-// bmpCreate, then the raw rows (bottom-up in the file when `flip`) and the
-// palette (BMP order, or zeros when null) copied in.
-BmpImage* bmpCreateFromRaw(int32_t width, int32_t height, uint32_t bpp, const uint8_t* raw,
-                           const uint8_t* palette, bool flip);
-void bmpFree(BmpImage* image);
-// Frees the record but not its buffer, which is returned to the caller.
-uint8_t* bmpDetach(BmpImage* image);
+// A BMP file from its bytes: checked, run-length encoded pixels decoded.
+Result<BmpImage> bmpRead(std::vector<uint8_t> bytes, const char* name, const Messages& messages);
+// bmpRead of a file; one that cannot be read fails without a message.
+Result<BmpImage> bmpLoad(const char* path, const Messages& messages);
+// A new picture with the raw rows (bottom-up in the file when `flip`) and
+// the palette (BMP order, or zeros when null) copied in.
+Result<BmpImage> bmpCreateFromRaw(int32_t width, int32_t height, uint32_t bpp, const uint8_t* raw,
+                                  const uint8_t* palette, bool flip);
 
 // Accessors.
-int32_t bmpWidth(const BmpImage* image);
-uint32_t bmpWidthAbs(const BmpImage* image);
-int32_t bmpHeight(const BmpImage* image);
-uint32_t bmpHeightAbs(const BmpImage* image);
-uint32_t bmpBpp(const BmpImage* image);
-uint32_t bmpStride(const BmpImage* image);
-uint32_t bmpRowBytes(const BmpImage* image);
-uint32_t bmpBitmapSize(const BmpImage* image);
-uint32_t bmpRawSize(const BmpImage* image);
-uint8_t* bmpPalette(const BmpImage* image);
+int32_t bmpWidth(const BmpImage& image);
+uint32_t bmpWidthAbs(const BmpImage& image);
+int32_t bmpHeight(const BmpImage& image);
+uint32_t bmpHeightAbs(const BmpImage& image);
+uint32_t bmpBpp(const BmpImage& image);
+uint32_t bmpStride(const BmpImage& image);
+uint32_t bmpRowBytes(const BmpImage& image);
+uint32_t bmpBitmapSize(const BmpImage& image);
+uint32_t bmpRawSize(const BmpImage& image);
+// Null when the depth has no palette.
+const uint8_t* bmpPalette(const BmpImage& image);
 // biClrUsed when non-zero (at most 256), else 2^bpp; 0 without a palette.
-uint32_t bmpPaletteEntries(const BmpImage* image);
-uint32_t bmpPaletteBytes(const BmpImage* image);
-uint8_t* bmpPixels(const BmpImage* image);
-uint8_t* bmpBuffer(const BmpImage* image);
-uint32_t bmpSize(const BmpImage* image);
-void bmpNegateHeight(BmpImage* image);
+uint32_t bmpPaletteEntries(const BmpImage& image);
+uint32_t bmpPaletteBytes(const BmpImage& image);
+const uint8_t* bmpPixels(const BmpImage& image);
 
 // Reorders the pixel rows in place so that they run top-down; afterwards
 // biHeight is positive (it no longer means bottom-up).
-void bmpMakeTopDown(BmpImage* image);
-// A new raw buffer (malloc'ed) of bmpRawSize bytes; rows reversed when `flip`.
-uint8_t* bmpExtractRaw(const BmpImage* image, bool flip);
-// bmpExtractRaw with `flip` set exactly when the rows are stored bottom-up.
-uint8_t* bmpExtractRawAuto(const BmpImage* image);
-// Converts in place between BMP and raw pixel order (its own inverse).
-// Ends the process for depths other than 4, 8, 24 and 32.
-void bmpToRaw(uint8_t* data, uint32_t pixelCount, uint32_t bpp);
+void bmpMakeTopDown(BmpImage& image);
+// Converts in place between BMP and raw pixel order (its own inverse); other
+// depths than 4, 8, 24 and 32 fail.
+Status bmpToRaw(uint8_t* data, uint32_t pixelCount, uint32_t bpp);
 
-// Turns a loaded image into its raw array and frees the record: the rows are
-// made top-down and compacted inside the image's own buffer, which is
-// returned (shrunk to the raw size). The palette (BMP order, palette bytes) is
-// copied to *palette when palette is given and the depth has one; *palette
-// null gets a new zero-filled 1024-byte block. `convert` false leaves the
-// pixel bytes in BMP order.
-uint8_t* bmpRawFromImage(BmpImage* image, uint32_t* width, uint32_t* height, uint32_t* bpp,
-                         uint8_t** palette, bool convert);
-// Loads a BMP file as raw; null when it cannot be read or is refused.
-uint8_t* bmpLoadRaw(const char* path, uint32_t* width, uint32_t* height, uint32_t* bpp,
-                    uint8_t** palette);
-uint8_t* bmpLoadRawE(const char* path, uint32_t* width, uint32_t* height, uint32_t* bpp);
+// A picture in raw form with the file's palette (BMP order, empty without).
+struct BmpRaw {
+  uint32_t width = 0, height = 0, bpp = 0;
+  std::vector<uint8_t> pixels;
+  std::vector<uint8_t> palette;
+};
+// The raw rows of a picture, top-down whichever way the file stores them.
+Result<std::vector<uint8_t>> bmpExtractRaw(const BmpImage& image);
+// Turns a loaded image into its raw form inside its own buffer. `convert`
+// false leaves the pixel bytes in BMP order.
+Result<BmpRaw> bmpRawFromImage(BmpImage image, bool convert);
+// bmpLoad, then the raw form in raw pixel order.
+Result<BmpRaw> bmpLoadRaw(const char* path, const Messages& messages);
 
-// Writes raw pixels as a BMP file. A positive height writes bottom-up rows,
-// which is what `flip` is for; `pad` pads each row to the stride; `convert`
-// turns raw pixel order into BMP order. Palette in BMP order (palette entries
-// for bpp), zeros when null. Returns 0 on success, 1 on failure.
-int bmpSaveRaw(const char* path, const uint8_t* raw, int32_t width, int32_t height, uint32_t bpp,
-               const uint8_t* palette, bool flip, bool pad, bool convert);
-// bmpSaveRaw with flip, pad and convert; ends the process on failure.
-void bmpSaveRawE(const char* path, const uint8_t* raw, int32_t width, int32_t height,
-                 uint32_t bpp, const uint8_t* palette);
-// Writes the image's whole buffer; non-zero when not all of it was written.
-int bmpSaveImage(const BmpImage* image, const char* path);
+// The 54 header bytes the library writes; false when the picture would not
+// fit a file the tools can handle.
+bool bmpWriteHeaders(uint8_t* headers, int32_t width, int32_t height, uint32_t bpp);
+// Raw pixels as the bytes of a BMP file. A positive height writes bottom-up
+// rows, which is what `flip` is for; `pad` pads each row to the stride;
+// `convert` turns raw pixel order into BMP order. Palette in BMP order
+// (palette entries for bpp), zeros when null. The failure names `name`:
+// "ERROR: cannot save data as BMP file : NAME".
+Result<std::vector<uint8_t>> bmpEncodeRaw(const uint8_t* raw, int32_t width, int32_t height,
+                                          uint32_t bpp, const uint8_t* palette, bool flip, bool pad,
+                                          bool convert, const char* name, const Messages& messages);
+// bmpEncodeRaw written to `path`, which is replaced only by a complete file.
+Status bmpSaveRaw(const char* path, const uint8_t* raw, int32_t width, int32_t height, uint32_t bpp,
+                  const uint8_t* palette, bool flip, bool pad, bool convert,
+                  const Messages& messages);
+// Writes the image's whole buffer; the failure as for bmpSaveRaw.
+Status bmpSaveImage(const BmpImage& image, const char* path);

@@ -6,6 +6,9 @@
 #include "bmp/bmp.h"
 #include "common/le.h"
 
+// Largest buffer the library allocates.
+constexpr uint64_t kBmpMaxBuffer = 0x7FFFFFFF;
+
 namespace bmpf {
 // File header (14 bytes).
 inline uint32_t type(const uint8_t* fh) { return rd16(fh); }
@@ -57,13 +60,11 @@ inline uint32_t fileEntries(const uint8_t* ih) {
 }
 }  // namespace bmpf
 
-// The library's allocation: ends the process when memory runs out.
-uint8_t* bmpAlloc(uint64_t size);
+// Makes `buffer` `size` zero bytes; sizes above kBmpMaxBuffer and memory
+// that runs out fail with "ERROR: cannot allocate N bytes for BMP".
+Status bmpAllocate(std::vector<uint8_t>& buffer, uint64_t size);
 
-// Largest buffer the library allocates.
-constexpr uint64_t kBmpMaxBuffer = 0x7FFFFFFF;
-
-// Replaces the buffer of a checked run-length encoded image by the same
-// picture uncompressed; false (after a message) when the encoded data breaks
-// off or puts pixels past the end of a row (padding included).
-bool bmpDecodeRle(BmpImage* image);
+// Replaces the bytes of a checked run-length encoded image by the same
+// picture uncompressed; fails when the encoded data breaks off or puts pixels
+// past the end of a row (padding included).
+Status bmpDecodeRle(BmpImage& image);

@@ -1,18 +1,22 @@
-// The BmpImage record: wrapping, creating, accessors and row handling.
-#include <cerrno>
-#include <cstdlib>
+// The BmpImage record: reading, creating, accessors and row handling.
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "bmp/bmp.h"
 #include "bmp/bmpfields.h"
 #include "common/fileload.h"
-#include "frontend/frontend.h"
 
-uint8_t* bmpAlloc(uint64_t size) {
-  void* p = size <= kBmpMaxBuffer ? std::calloc(size ? size : 1, 1) : nullptr;
-  if (!p) fatal("ERROR: cannot allocate %u bytes for BMP\n", static_cast<uint32_t>(size));
-  return static_cast<uint8_t*>(p);
+Status bmpAllocate(std::vector<uint8_t>& buffer, uint64_t size) {
+  const Status refused =
+      failure("ERROR: cannot allocate %u bytes for BMP\n", static_cast<uint32_t>(size));
+  if (size > kBmpMaxBuffer) return refused;
+  try {
+    buffer.assign(static_cast<size_t>(size), 0);
+  } catch (const std::bad_alloc&) {
+    return refused;
+  }
+  return Status();
 }
 
 uint32_t bmpRowBytesFor(uint32_t width, uint32_t bpp) {
@@ -29,243 +33,194 @@ uint32_t bmpBitmapSizeFor(uint32_t width, uint32_t height, uint32_t bpp) {
 }
 uint32_t bmpPaletteEntriesFor(uint32_t bpp) { return bpp <= 8 ? 1u << bpp : 0; }
 
-static BmpImage* newRecord(uint8_t* buffer, uint32_t size, const char* name) {
-  BmpImage* image = new (std::nothrow) BmpImage;
-  if (!image)
-    fatal("ERROR: cannot allocate %u bytes for BMP\n", static_cast<uint32_t>(sizeof(BmpImage)));
-  image->buffer = buffer;
-  image->size = size;
-  image->fileHeader = buffer;
-  image->infoHeader = buffer ? buffer + kBmpFileHeaderSize : nullptr;
-  image->name = name;
-  image->stream = stderr;
-  return image;
+namespace {
+const uint8_t* infoHeader(const BmpImage& image) { return image.bytes.data() + kBmpFileHeaderSize; }
+
+// Only for bytes that passed the checks.
+void setOffsets(BmpImage& image) {
+  const uint8_t* ih = infoHeader(image);
+  image.paletteAt = bmpf::bitCount(ih) <= 8 ? kBmpFileHeaderSize + bmpf::infoSize(ih) : 0;
+  image.pixelsAt = bmpf::offBits(image.bytes.data());
 }
 
-// Only for a buffer that passed the checks.
-static void setPointers(BmpImage* image) {
-  uint32_t infoSize = bmpf::infoSize(image->infoHeader);
-  image->palette = bmpf::bitCount(image->infoHeader) <= 8
-                       ? image->buffer + kBmpFileHeaderSize + infoSize
-                       : nullptr;
-  image->pixels = image->buffer + bmpf::offBits(image->fileHeader);
-}
+uint8_t* pixelsOf(BmpImage& image) { return image.bytes.data() + image.pixelsAt; }
+}  // namespace
 
-BmpImage* bmpFromBuffer(uint8_t* buffer, uint32_t size, const char* name) {
-  BmpImage* image = newRecord(buffer, size, name);
-  if (bmpCheckBuffer(image) != 0 ||
-      (bmpf::isRle(image->infoHeader) && !bmpDecodeRle(image))) {
-    bmpFree(image);
-    return nullptr;
+Result<BmpImage> bmpRead(std::vector<uint8_t> bytes, const char* name, const Messages& messages) {
+  Result<BmpImage> result;
+  BmpImage& image = result.value;
+  image.name = name ? name : "";
+  result.status = bmpCheckBuffer(bytes.data(), static_cast<uint32_t>(bytes.size()),
+                                 image.name.c_str(), messages);
+  if (!result.ok()) return result;
+  image.bytes = std::move(bytes);
+  if (bmpf::isRle(infoHeader(image))) {
+    result.status = bmpDecodeRle(image);
+    if (!result.ok()) return result;
   }
-  setPointers(image);
-  return image;
+  setOffsets(image);
+  return result;
 }
 
-BmpImage* bmpFromCopy(const uint8_t* data, uint32_t size, const char* name) {
-  uint8_t* copy = bmpAlloc(size);
-  if (size) std::memcpy(copy, data, size);
-  return bmpFromBuffer(copy, size, name);
+Result<BmpImage> bmpLoad(const char* path, const Messages& messages) {
+  Result<std::vector<uint8_t>> file = loadFile(path, FileWording::Plain);
+  if (!file.ok()) return Result<BmpImage>{BmpImage(), failureReported()};
+  return bmpRead(std::move(file.value), path, messages);
 }
 
-BmpImage* bmpLoad(const char* path) {
-  long size = 0;
-  uint8_t* data = fileLoad(path, &size, 0, 0);
-  if (!data) return nullptr;
-  return bmpFromBuffer(data, static_cast<uint32_t>(size), path);
-}
-
-BmpImage* bmpLoadE(const char* path) {
-  BmpImage* image = bmpLoad(path);
-  if (!image)
-    fatal("ERROR: cannot load BMP file to memory : %s : %s\n", std::strerror(errno), path);
-  return image;
-}
-
-BmpImage* bmpCreate(int32_t width, int32_t height, uint32_t bpp) {
+bool bmpWriteHeaders(uint8_t* headers, int32_t width, int32_t height, uint32_t bpp) {
   uint64_t paletteBytes = 4ull * bmpPaletteEntriesFor(bpp);
-  uint64_t bitmap = bmpf::mulSat(bmpf::stride64(bmpf::absolute(width), bpp),
-                                 bmpf::absolute(height));
-  uint64_t size = kBmpHeadersSize + paletteBytes + bitmap;
-  if (bitmap > 0x7FFFFFFF) size = UINT64_MAX;  // refused by bmpAlloc
-  uint8_t* buffer = bmpAlloc(size);
-  uint8_t* fh = buffer;
-  uint8_t* ih = buffer + kBmpFileHeaderSize;
-  wr16(fh, kBmpMagic);
-  wr32(fh + 2, static_cast<uint32_t>(size));
-  wr32(fh + 10, static_cast<uint32_t>(kBmpHeadersSize + paletteBytes));
+  uint64_t bitmap =
+      bmpf::mulSat(bmpf::stride64(bmpf::absolute(width), bpp), bmpf::absolute(height));
+  if (bitmap > kBmpMaxBuffer) return false;
+  std::memset(headers, 0, kBmpHeadersSize);
+  uint8_t* ih = headers + kBmpFileHeaderSize;
+  wr16(headers, kBmpMagic);
+  wr32(headers + 2, static_cast<uint32_t>(kBmpHeadersSize + paletteBytes + bitmap));
+  wr32(headers + 10, static_cast<uint32_t>(kBmpHeadersSize + paletteBytes));
   wr32(ih, kBmpInfoHeaderSize);
   wr32(ih + 4, static_cast<uint32_t>(width));
   wr32(ih + 8, static_cast<uint32_t>(height));
   wr16(ih + 12, 1);
   wr16(ih + 14, bpp);
-  BmpImage* image = newRecord(buffer, static_cast<uint32_t>(size), nullptr);
-  setPointers(image);
-  return image;
+  return true;
 }
 
-BmpImage* bmpCreateFromRaw(int32_t width, int32_t height, uint32_t bpp, const uint8_t* raw,
-                           const uint8_t* palette, bool flip) {
-  BmpImage* image = bmpCreate(width, height, bpp);
-  uint32_t rows = bmpHeightAbs(image);
-  uint32_t rowBytes = bmpRowBytes(image);
-  uint32_t stride = bmpStride(image);
+Result<BmpImage> bmpCreateFromRaw(int32_t width, int32_t height, uint32_t bpp, const uint8_t* raw,
+                                  const uint8_t* palette, bool flip) {
+  Result<BmpImage> result;
+  BmpImage& image = result.value;
+  uint8_t headers[kBmpHeadersSize];
+  if (!bmpWriteHeaders(headers, width, height, bpp)) {
+    result.status = failure("ERROR: cannot allocate %u bytes for BMP\n", UINT32_MAX);
+    return result;
+  }
+  result.status = bmpAllocate(image.bytes, bmpf::fileSize(headers));
+  if (!result.ok()) return result;
+  std::memcpy(image.bytes.data(), headers, kBmpHeadersSize);
+  setOffsets(image);
+  const uint32_t rows = bmpHeightAbs(image);
+  const size_t rowBytes = bmpRowBytes(image);
+  const size_t stride = bmpStride(image);
   for (uint32_t i = 0; i < rows && rowBytes; ++i) {
     uint32_t from = flip ? rows - 1 - i : i;
-    std::memcpy(image->pixels + static_cast<size_t>(i) * stride,
-                raw + static_cast<size_t>(from) * rowBytes, rowBytes);
+    std::memcpy(pixelsOf(image) + i * stride, raw + from * rowBytes, rowBytes);
   }
-  if (palette && image->palette) std::memcpy(image->palette, palette, bmpPaletteBytes(image));
-  return image;
+  if (palette && image.paletteAt)
+    std::memcpy(image.bytes.data() + image.paletteAt, palette, bmpPaletteBytes(image));
+  return result;
 }
 
-void bmpFree(BmpImage* image) {
-  if (!image) return;
-  std::free(image->buffer);
-  delete image;
-}
-
-uint8_t* bmpDetach(BmpImage* image) {
-  uint8_t* buffer = image->buffer;
-  delete image;
-  return buffer;
-}
-
-int32_t bmpWidth(const BmpImage* image) { return bmpf::width(image->infoHeader); }
-uint32_t bmpWidthAbs(const BmpImage* image) { return bmpf::absolute(bmpWidth(image)); }
-int32_t bmpHeight(const BmpImage* image) { return bmpf::height(image->infoHeader); }
-uint32_t bmpHeightAbs(const BmpImage* image) { return bmpf::absolute(bmpHeight(image)); }
-uint32_t bmpBpp(const BmpImage* image) { return bmpf::bitCount(image->infoHeader); }
-uint32_t bmpStride(const BmpImage* image) {
+int32_t bmpWidth(const BmpImage& image) { return bmpf::width(infoHeader(image)); }
+uint32_t bmpWidthAbs(const BmpImage& image) { return bmpf::absolute(bmpWidth(image)); }
+int32_t bmpHeight(const BmpImage& image) { return bmpf::height(infoHeader(image)); }
+uint32_t bmpHeightAbs(const BmpImage& image) { return bmpf::absolute(bmpHeight(image)); }
+uint32_t bmpBpp(const BmpImage& image) { return bmpf::bitCount(infoHeader(image)); }
+uint32_t bmpStride(const BmpImage& image) {
   return bmpStrideFor(bmpWidthAbs(image), bmpBpp(image));
 }
-uint32_t bmpRowBytes(const BmpImage* image) {
+uint32_t bmpRowBytes(const BmpImage& image) {
   return bmpRowBytesFor(bmpWidthAbs(image), bmpBpp(image));
 }
-uint32_t bmpBitmapSize(const BmpImage* image) {
+uint32_t bmpBitmapSize(const BmpImage& image) {
   return bmpBitmapSizeFor(bmpWidthAbs(image), bmpHeightAbs(image), bmpBpp(image));
 }
-uint32_t bmpRawSize(const BmpImage* image) {
+uint32_t bmpRawSize(const BmpImage& image) {
   return bmpRawSizeFor(bmpWidthAbs(image), bmpHeightAbs(image), bmpBpp(image));
 }
-uint8_t* bmpPalette(const BmpImage* image) { return image->palette; }
-uint32_t bmpPaletteEntries(const BmpImage* image) {
-  return image->palette ? bmpf::fileEntries(image->infoHeader) : 0;
+const uint8_t* bmpPalette(const BmpImage& image) {
+  return image.paletteAt ? image.bytes.data() + image.paletteAt : nullptr;
 }
-uint32_t bmpPaletteBytes(const BmpImage* image) { return 4 * bmpPaletteEntries(image); }
-uint8_t* bmpPixels(const BmpImage* image) { return image->pixels; }
-uint8_t* bmpBuffer(const BmpImage* image) { return image->buffer; }
-uint32_t bmpSize(const BmpImage* image) { return image->size; }
-void bmpNegateHeight(BmpImage* image) {
-  wr32(image->infoHeader + 8, 0u - static_cast<uint32_t>(bmpHeight(image)));
+uint32_t bmpPaletteEntries(const BmpImage& image) {
+  return image.paletteAt ? bmpf::fileEntries(infoHeader(image)) : 0;
 }
+uint32_t bmpPaletteBytes(const BmpImage& image) { return 4 * bmpPaletteEntries(image); }
+const uint8_t* bmpPixels(const BmpImage& image) { return image.bytes.data() + image.pixelsAt; }
 
-void bmpMakeTopDown(BmpImage* image) {
+void bmpMakeTopDown(BmpImage& image) {
+  uint8_t* heightField = image.bytes.data() + kBmpFileHeaderSize + 8;
   if (bmpHeight(image) < 0) {
-    bmpNegateHeight(image);
+    wr32(heightField, 0u - static_cast<uint32_t>(bmpHeight(image)));
     return;
   }
   uint32_t rows = bmpHeightAbs(image);
   size_t stride = bmpStride(image);
   if (stride == 0) return;  // a 0-bit depth may declare millions of empty rows
-  for (uint32_t i = 0; i < rows / 2; ++i) {
-    uint8_t* a = image->pixels + i * stride;
-    uint8_t* b = image->pixels + (rows - 1 - i) * stride;
-    for (size_t k = 0; k < stride; ++k) {
-      uint8_t t = a[k];
-      a[k] = b[k];
-      b[k] = t;
-    }
-  }
+  uint8_t* pixels = pixelsOf(image);
+  for (uint32_t i = 0; i < rows / 2; ++i)
+    std::swap_ranges(pixels + i * stride, pixels + (i + 1) * stride,
+                     pixels + (rows - 1 - i) * stride);
 }
 
+namespace {
 // Raw pixel order for a whole raw array. 4-bit rows of odd width end in a
 // byte holding one pixel; every byte is converted so that pixel also sits in
 // the low nibble.
-static void rawOrder(uint8_t* raw, uint32_t width, uint32_t height, uint32_t bpp) {
-  if (bpp == 4) {
-    bmpToRaw(raw, 2 * bmpRawSizeFor(width, height, 4), 4);
-    return;
-  }
-  bmpToRaw(raw, static_cast<uint32_t>(static_cast<uint64_t>(width) * height), bpp);
+Status rawOrder(uint8_t* raw, uint32_t width, uint32_t height, uint32_t bpp) {
+  if (bpp == 4) return bmpToRaw(raw, 2 * bmpRawSizeFor(width, height, 4), 4);
+  return bmpToRaw(raw, static_cast<uint32_t>(static_cast<uint64_t>(width) * height), bpp);
 }
+}  // namespace
 
-uint8_t* bmpExtractRaw(const BmpImage* image, bool flip) {
-  uint32_t rows = bmpHeightAbs(image);
-  size_t rowBytes = bmpRowBytes(image);
-  size_t stride = bmpStride(image);
-  uint8_t* raw = bmpAlloc(bmpRawSize(image));
+Result<std::vector<uint8_t>> bmpExtractRaw(const BmpImage& image) {
+  Result<std::vector<uint8_t>> result;
+  const bool flip = bmpHeight(image) >= 0;
+  const uint32_t rows = bmpHeightAbs(image);
+  const size_t rowBytes = bmpRowBytes(image);
+  const size_t stride = bmpStride(image);
+  result.status = bmpAllocate(result.value, bmpRawSize(image));
+  if (!result.ok()) return result;
+  uint8_t* raw = result.value.data();
   for (uint32_t i = 0; i < rows && rowBytes; ++i) {
     uint32_t to = flip ? rows - 1 - i : i;
-    std::memcpy(raw + to * rowBytes, image->pixels + i * stride, rowBytes);
+    std::memcpy(raw + to * rowBytes, bmpPixels(image) + i * stride, rowBytes);
   }
-  rawOrder(raw, bmpWidthAbs(image), rows, bmpBpp(image));
-  return raw;
+  result.status = rawOrder(raw, bmpWidthAbs(image), rows, bmpBpp(image));
+  return result;
 }
 
-uint8_t* bmpExtractRawAuto(const BmpImage* image) {
-  return bmpExtractRaw(image, bmpHeight(image) >= 0);
-}
-
-void bmpToRaw(uint8_t* data, uint32_t pixelCount, uint32_t bpp) {
+Status bmpToRaw(uint8_t* data, uint32_t pixelCount, uint32_t bpp) {
   switch (bpp) {
     case 4:
       for (uint32_t i = 0; i < pixelCount / 2; ++i)
         data[i] = static_cast<uint8_t>((data[i] >> 4) | (data[i] << 4));
-      return;
+      return Status();
     case 8:
-      return;
+      return Status();
     case 24:
     case 32: {
       size_t step = bpp / 8;
-      for (size_t i = 0; i < pixelCount; ++i) {
-        uint8_t* p = data + i * step;
-        uint8_t t = p[0];
-        p[0] = p[2];
-        p[2] = t;
-      }
-      return;
+      for (size_t i = 0; i < pixelCount; ++i) std::swap(data[i * step], data[i * step + 2]);
+      return Status();
     }
     default:
-      fatal("ERROR: BMP to RAW : conversion of %u-bit bitmap not supported\n", bpp);
+      return failure("ERROR: BMP to RAW : conversion of %u-bit bitmap not supported\n", bpp);
   }
 }
 
-uint8_t* bmpRawFromImage(BmpImage* image, uint32_t* width, uint32_t* height, uint32_t* bpp,
-                         uint8_t** palette, bool convert) {
-  *width = bmpWidthAbs(image);
-  *height = bmpHeightAbs(image);
-  *bpp = bmpBpp(image);
+Result<BmpRaw> bmpRawFromImage(BmpImage image, bool convert) {
+  Result<BmpRaw> result;
+  BmpRaw& raw = result.value;
+  raw.width = bmpWidthAbs(image);
+  raw.height = bmpHeightAbs(image);
+  raw.bpp = bmpBpp(image);
   bmpMakeTopDown(image);
-  if (palette && image->palette) {
-    uint32_t bytes = bmpPaletteBytes(image);  // at most 1024
-    if (!*palette) *palette = bmpAlloc(kBmpMaxPaletteBytes);
-    std::memcpy(*palette, image->palette, bytes);
-  }
-  size_t rowBytes = bmpRowBytes(image);
-  size_t stride = bmpStride(image);
-  uint32_t rawSize = bmpRawSize(image);
-  uint8_t* buffer = image->buffer;
-  for (uint32_t i = 0; i < *height && rowBytes; ++i)
-    std::memmove(buffer + i * rowBytes, image->pixels + i * stride, rowBytes);
-  if (convert) rawOrder(buffer, *width, *height, *bpp);
-  bmpDetach(image);
-  if (rawSize != 0) {
-    uint8_t* shrunk = static_cast<uint8_t*>(std::realloc(buffer, rawSize));
-    if (shrunk) buffer = shrunk;
-  }
-  return buffer;
+  if (const uint8_t* palette = bmpPalette(image))
+    raw.palette.assign(palette, palette + bmpPaletteBytes(image));
+  const size_t rowBytes = bmpRowBytes(image);
+  const size_t stride = bmpStride(image);
+  const uint32_t rawSize = bmpRawSize(image);
+  uint8_t* buffer = image.bytes.data();
+  for (uint32_t i = 0; i < raw.height && rowBytes; ++i)
+    std::memmove(buffer + i * rowBytes, pixelsOf(image) + i * stride, rowBytes);
+  if (convert) result.status = rawOrder(buffer, raw.width, raw.height, raw.bpp);
+  image.bytes.resize(rawSize);
+  raw.pixels = std::move(image.bytes);
+  return result;
 }
 
-uint8_t* bmpLoadRaw(const char* path, uint32_t* width, uint32_t* height, uint32_t* bpp,
-                    uint8_t** palette) {
-  BmpImage* image = bmpLoad(path);
-  if (!image) return nullptr;
-  return bmpRawFromImage(image, width, height, bpp, palette, true);
-}
-
-uint8_t* bmpLoadRawE(const char* path, uint32_t* width, uint32_t* height, uint32_t* bpp) {
-  uint8_t* raw = bmpLoadRaw(path, width, height, bpp, nullptr);
-  if (!raw) fatal("ERROR: cannot load data from BMP file : %s\n", path);
-  return raw;
+Result<BmpRaw> bmpLoadRaw(const char* path, const Messages& messages) {
+  Result<BmpImage> image = bmpLoad(path, messages);
+  if (!image.ok()) return Result<BmpRaw>{BmpRaw(), image.status};
+  return bmpRawFromImage(std::move(image.value), true);
 }

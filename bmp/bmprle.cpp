@@ -1,7 +1,6 @@
 // Run-length encoded 8- and 4-bit BMP pixels, decoded into the layout of an
 // uncompressed file so that everything after loading works as for one.
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 #include "bmp/bmp.h"
@@ -79,9 +78,9 @@ RleEnd decode(const uint8_t* data, uint32_t size, Canvas& c, uint32_t* at) {
 }
 }  // namespace
 
-bool bmpDecodeRle(BmpImage* image) {
-  const uint8_t* fh = image->fileHeader;
-  const uint8_t* ih = image->infoHeader;
+Status bmpDecodeRle(BmpImage& image) {
+  const uint8_t* fh = image.bytes.data();
+  const uint8_t* ih = fh + kBmpFileHeaderSize;
   const uint32_t offBits = bmpf::offBits(fh);
   Canvas c{nullptr, bmpf::absolute(bmpf::width(ih)), bmpf::absolute(bmpf::height(ih)),
            bmpf::bitCount(ih), 0};
@@ -90,29 +89,21 @@ bool bmpDecodeRle(BmpImage* image) {
   const uint64_t paletteEnd =
       kBmpFileHeaderSize + static_cast<uint64_t>(bmpf::infoSize(ih)) + 4 * bmpf::fileEntries(ih);
   const uint64_t size = std::max(offBits + bitmap, paletteEnd);
-  uint8_t* out = bmpAlloc(size);
-  std::memcpy(out, image->buffer, offBits);
-  c.pixels = out + offBits;
+  std::vector<uint8_t> out;
+  if (Status allocated = bmpAllocate(out, size); allocated.failed) return allocated;
+  std::memcpy(out.data(), fh, offBits);
+  c.pixels = out.data() + offBits;
   uint32_t at = 0;
-  RleEnd end = decode(image->buffer + offBits, bmpf::fileSize(fh) - offBits, c, &at);
-  if (end != RleEnd::Done) {
-    const char* name = image->name ? image->name : "";
-    FILE* stream = image->stream ? image->stream : stderr;
-    if (end == RleEnd::Outside)
-      std::fprintf(stream,
-                   "ERROR: BMP RLE data puts pixels outside the bitmap at offset %u : %s\n ",
+  RleEnd end = decode(fh + offBits, bmpf::fileSize(fh) - offBits, c, &at);
+  const char* name = image.name.c_str();
+  if (end == RleEnd::Outside)
+    return failure("ERROR: BMP RLE data puts pixels outside the bitmap at offset %u : %s\n ",
                    offBits + at, name);
-    else
-      std::fprintf(stream, "ERROR: BMP RLE data ends before the end of the bitmap : %s\n ", name);
-    std::free(out);
-    return false;
-  }
-  wr32(out + 2, static_cast<uint32_t>(size));
-  wr32(out + kBmpFileHeaderSize + 16, bmpf::kRgb);
-  wr32(out + kBmpFileHeaderSize + 20, static_cast<uint32_t>(bitmap));
-  std::free(image->buffer);
-  image->buffer = image->fileHeader = out;
-  image->infoHeader = out + kBmpFileHeaderSize;
-  image->size = static_cast<uint32_t>(size);
-  return true;
+  if (end == RleEnd::Short)
+    return failure("ERROR: BMP RLE data ends before the end of the bitmap : %s\n ", name);
+  wr32(out.data() + 2, static_cast<uint32_t>(size));
+  wr32(out.data() + kBmpFileHeaderSize + 16, bmpf::kRgb);
+  wr32(out.data() + kBmpFileHeaderSize + 20, static_cast<uint32_t>(bitmap));
+  image.bytes = std::move(out);
+  return Status();
 }

@@ -1,7 +1,7 @@
 #include "bmp/palette.h"
 
-#include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 const uint32_t kOpaque = 0x80;
@@ -26,9 +26,7 @@ uint8_t oddShade(uint8_t alpha) { return static_cast<uint8_t>(2 * (kOpaque - alp
 uint8_t alphaOfShade(uint8_t shade) { return static_cast<uint8_t>(kOpaque - (shade - 1) / 2); }
 
 bool isOddGreen(const uint8_t* e) { return e[0] == 0 && e[2] == 0 && e[1] > 2 && (e[1] & 1); }
-bool isOddMagenta(const uint8_t* e) {
-  return e[1] == 0 && e[0] == e[2] && e[0] > 2 && (e[0] & 1);
-}
+bool isOddMagenta(const uint8_t* e) { return e[1] == 0 && e[0] == e[2] && e[0] > 2 && (e[0] & 1); }
 }  // namespace
 
 bool pictureColourOption(char letter, char third, PictureColourOptions* o) {
@@ -52,8 +50,7 @@ uint32_t paletteFlagsOf(const PictureColourOptions& o) {
   return paletteFlagsFromOptions(o.noChange, o.noGreens, o.secondGreen, o.applyAlpha);
 }
 
-uint32_t paletteFlagsFromOptions(bool noChange, bool noGreens, bool secondGreen,
-                                 bool applyAlpha) {
+uint32_t paletteFlagsFromOptions(bool noChange, bool noGreens, bool secondGreen, bool applyAlpha) {
   uint32_t flags = kPalFlagsDefault;
   if (noChange) flags = kPalFlagsNoChange;
   if (noGreens) flags |= kPalKeepTransparentBlack;
@@ -176,8 +173,7 @@ void paletteApplyAlphaOver(uint8_t* pal, uint32_t count, uint8_t r, uint8_t g, u
   }
 }
 
-void paletteApplyAlphaOverNormal(uint8_t* pal, uint32_t count, uint8_t r, uint8_t g,
-                                 uint8_t b) {
+void paletteApplyAlphaOverNormal(uint8_t* pal, uint32_t count, uint8_t r, uint8_t g, uint8_t b) {
   const uint8_t bg[3] = {r, g, b};
   for (uint32_t i = 0; i < count; ++i) {
     uint8_t* e = entry(pal, i);
@@ -194,8 +190,8 @@ uint32_t paletteMakeDistinct(uint8_t* pal, uint32_t count) {
     for (uint32_t j = 0; j < count; ++j) {
       if (j == i || !sameColour(entry(pal, j), entry(pal, i))) continue;
       uint8_t& blue = entry(pal, j)[2];
-      blue = blue + k < 255 ? static_cast<uint8_t>(blue + k + 1)
-                            : static_cast<uint8_t>(blue - k - 1);
+      blue =
+          blue + k < 255 ? static_cast<uint8_t>(blue + k + 1) : static_cast<uint8_t>(blue - k - 1);
       ++k;
       if (j < i) ++changedBefore;
     }
@@ -203,28 +199,24 @@ uint32_t paletteMakeDistinct(uint8_t* pal, uint32_t count) {
   return changedBefore;
 }
 
-uint32_t palettePrintDuplicates(const uint8_t* pal, uint32_t count, const char* name) {
+uint32_t palettePrintDuplicates(const uint8_t* pal, uint32_t count, const char* name,
+                                const Messages& messages) {
   uint32_t found = 0;
   for (uint32_t index = 0; index < count; ++index) {
     const uint8_t* e = entry(pal, index);
-    bool first = true;
+    std::string line;
     for (uint32_t i = index + 1; i < count; ++i) {
       if (!sameColour(entry(pal, i), e)) continue;
-      if (!first) {
-        std::fprintf(stderr, ", %u", i);
-      } else if (name) {
-        std::fprintf(stderr, "WARN: index %u color (#%02X%02X%02X) same as : %u : %s", index,
-                     e[0], e[1], e[2], i, name);
-      } else {
-        std::fprintf(stderr, "WARN: index %u color (#%02X%02X%02X) same as : %u", index, e[0],
-                     e[1], e[2], i);
-      }
-      first = false;
+      if (!line.empty())
+        line += formatText(", %u", i);
+      else
+        line = formatText("WARN: index %u color (#%02X%02X%02X) same as : %u", index, e[0], e[1],
+                          e[2], i) +
+               (name ? formatText(" : %s", name) : std::string());
     }
-    if (!first) {
-      std::fputc('\n', stderr);
-      ++found;
-    }
+    if (line.empty()) continue;
+    report(messages, "%s\n", line.c_str());
+    ++found;
   }
   return found;
 }
@@ -245,8 +237,8 @@ void pixels4To32Rows(uint8_t* dst, const uint8_t* pixels, const uint8_t* pal, ui
                      uint32_t height) {
   uint32_t rowBytes = (width + 1) / 2;
   for (uint32_t y = 0; y < height; ++y)
-    pixels4To32(dst + 4 * static_cast<size_t>(width) * y, pixels + static_cast<size_t>(rowBytes) * y,
-                pal, width);
+    pixels4To32(dst + 4 * static_cast<size_t>(width) * y,
+                pixels + static_cast<size_t>(rowBytes) * y, pal, width);
 }
 
 void mergeUnlessKey(const uint8_t* src, uint8_t* dst, uint32_t len, uint8_t key) {

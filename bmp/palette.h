@@ -10,6 +10,9 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
+
+#include "common/outcome.h"
 
 // Palette flags: a set bit switches one export step off.
 enum : uint32_t {
@@ -19,13 +22,12 @@ enum : uint32_t {
   kPalKeepSecond = 0x10,            // entry 1 is not turned green
   kPalNoAlpha = 0x20,               // alpha is not applied to the colours
   kPalFlagsDefault = 0x30,
-  kPalFlagsNoChange = 0x3E,         // "-n"
+  kPalFlagsNoChange = 0x3E,  // "-n"
 };
 
 // The flags for the export options, applied in the tools' order:
 // "-n", then "-na", then "-sb", then "-ta".
-uint32_t paletteFlagsFromOptions(bool noChange, bool noGreens, bool secondGreen,
-                                 bool applyAlpha);
+uint32_t paletteFlagsFromOptions(bool noChange, bool noGreens, bool secondGreen, bool applyAlpha);
 
 // The colour options the map and headerless picture tools share: "-n",
 // "-na", "-sb", "-t" / "-t4" and "-ta".
@@ -76,9 +78,10 @@ void paletteApplyAlphaOverNormal(uint8_t* pal, uint32_t count, uint8_t r, uint8_
 // Nudges the blue of later duplicates of each colour; returns the number of
 // changes made to entries before the one being looked at.
 uint32_t paletteMakeDistinct(uint8_t* pal, uint32_t count);
-// Prints one WARN line per colour that has later duplicates (name optional);
+// Reports one WARN line per colour that has later duplicates (name optional);
 // returns the number of such colours.
-uint32_t palettePrintDuplicates(const uint8_t* pal, uint32_t count, const char* name);
+uint32_t palettePrintDuplicates(const uint8_t* pal, uint32_t count, const char* name,
+                                const Messages& messages);
 
 // dst[i] := the 4-byte entry pal[pixels[i]].
 void pixels8To32(uint8_t* dst, const uint8_t* pixels, const uint8_t* pal, uint32_t count);
@@ -100,8 +103,8 @@ void pixelsSetWhereOpaque(uint8_t* pixels, const uint8_t* pal, uint32_t len, uin
 // How kvomap and kvognop turn a game palette into the BMP palette.
 struct PaletteExport {
   uint32_t flags = kPalFlagsDefault;
-  bool swizzle = false;      // undo the game's block order first
-  bool normalAlpha = false;  // alpha 0..0xFF instead of 0..0x80
+  bool swizzle = false;               // undo the game's block order first
+  bool normalAlpha = false;           // alpha 0..0xFF instead of 0..0x80
   uint8_t background[3] = {0, 0, 0};  // red, green, blue that alpha blends over
   const char* name = nullptr;         // named in the duplicate warnings
 };
@@ -111,13 +114,17 @@ struct PaletteExport {
 // colours (and their warnings), then red/blue exchanged to BMP order.
 // Returns the number of colours that still have duplicates (0 when the
 // duplicate step is switched off).
-uint32_t paletteExportColours(uint8_t* pal, uint32_t count, const PaletteExport& how);
+uint32_t paletteExportColours(uint8_t* pal, uint32_t count, const PaletteExport& how,
+                              const Messages& messages);
 // The 32-bit ending of the pipeline: the BMP-order palette's alpha doubled
 // (game alpha only), each 8- or 4-bit raw pixel looked up and the picture
-// written bottom-up as 32 bits without palette. Returns 0 on success, 1 when
-// the depth is not 4 or 8 or the file could not be written.
-int paletteExportSave32(const char* path, const uint8_t* raw, uint32_t width, uint32_t height,
-                        uint32_t bpp, uint8_t* pal, bool normalAlpha);
+// encoded bottom-up as 32 bits without palette. Depths other than 4 and 8
+// fail with "ERROR: conversion from N-bit to 32-bit not supported : NAME"
+// (no newline, as the tools have always printed it); `bmpName` names the BMP.
+Result<std::vector<uint8_t>> paletteExport32(const uint8_t* raw, uint32_t width, uint32_t height,
+                                             uint32_t bpp, uint8_t* pal, bool normalAlpha,
+                                             const char* name, const char* bmpName,
+                                             const Messages& messages);
 
 // A BMP palette back to game order (kvomap "-ip"): red/blue exchanged, the
 // block order restored when `swizzle` (8-bit pictures), and with the default

@@ -1,73 +1,62 @@
 #include "bts/btfile.h"
 
-#include <cstdlib>
 #include <cstring>
-#include <string>
+#include <utility>
 
+#include "common/fileio.h"
 #include "common/le.h"
 #include "common/strutil.h"
-#include "frontend/alloc.h"
-#include "frontend/files.h"
-#include "frontend/frontend.h"
-#include "frontend/streams.h"
 
 namespace {
 const uint8_t kIdentificator[4] = {8, 0, 0, 0};
 
 uint32_t slotAt(const uint8_t* data, uint32_t i) { return rd32(data + 4 + 4 * i); }
 
-// Releases what the container owns before a fatal message.
-void releaseData(uint8_t* data) { std::free(data); }
-
 // A name at a 32-bit offset from section 0, when it starts inside the file.
 const char* nameAt(const BtFile& file, uint32_t field) {
-  uint32_t base = slotAt(file.data, 0);
-  uint64_t at = uint64_t(base) + rd32(file.data + base + field);
-  return at < file.size ? reinterpret_cast<const char*>(file.data + at) : nullptr;
+  uint32_t base = slotAt(file.data.data(), 0);
+  uint64_t at = uint64_t(base) + rd32(file.data.data() + base + field);
+  return at < file.size ? reinterpret_cast<const char*>(file.data.data() + at) : nullptr;
 }
 
 void findNames(BtFile* file) {
   file->mapName = nullptr;
   file->authorName = nullptr;
-  uint32_t base = slotAt(file->data, 0);
+  uint32_t base = slotAt(file->data.data(), 0);
   if (!btPointerPresent(base) || uint64_t(base) + 20 >= file->size) return;
   file->authorName = nameAt(*file, 8);
   file->mapName = nameAt(*file, 12);
 }
-}  // namespace
 
-BtFile btOpen(uint8_t* data, uint32_t size, const char* path) {
-  if (size < kBtMinFileSize) {
-    releaseData(data);
-    fatal("ERROR: file is too small to be valid : %u (min %u) : %s\n", size, kBtMinFileSize, path);
-  }
-  // One zero byte after the file's end: the names always stop inside the block.
-  data = static_cast<uint8_t*>(reallocE(data, size + 1));
-  data[size] = 0;
-  if (std::memcmp(data, kIdentificator, 4) != 0)
-    report("WARN: not valid BTFILE, expected identificator '%02X%02X%02X%02X': got "
-           "'%02X%02X%02X%02X' : %s\n",
-           8, 0, 0, 0, data[0], data[1], data[2], data[3], path);
+// The section pointers: where the first one is, and the last present one.
+struct Header {
+  uint32_t first;
+  uint32_t lastSlot;
+};
 
+Result<Header> checkHeader(const uint8_t* data, uint32_t size, const char* name,
+                           const Messages& messages) {
+  Result<Header> result;
   uint32_t words = (size - 4) / 4;
   uint32_t firstSlot = 0;
   while (firstSlot < words && !btPointerPresent(slotAt(data, firstSlot))) ++firstSlot;
   if (firstSlot == words) {
-    releaseData(data);
-    fatal("ERROR: not valid header pointer found : %u : %s\n", words, path);
+    result.status = failure("ERROR: not valid header pointer found : %u : %s\n", words, name);
+    return result;
   }
   uint32_t first = slotAt(data, firstSlot);
   if (first > size) {
-    releaseData(data);
-    fatal("ERROR: first pointer in header is too big : id=%u : 0x%X : %s\n", firstSlot, first, path);
+    result.status = failure("ERROR: first pointer in header is too big : id=%u : 0x%X : %s\n",
+                            firstSlot, first, name);
+    return result;
   }
   uint32_t headerSlots = (first - 4) / 4;
   // The first pointer must lie after its own slot, or the header area would
   // not hold the slots it describes.
   if (firstSlot >= headerSlots) {
-    releaseData(data);
-    fatal("ERROR: pointer value outside min(%X), max(%X) : id=%u : 0x%X: %s\n",
-          4 + 4 * (firstSlot + 1), size, firstSlot, first, path);
+    result.status = failure("ERROR: pointer value outside min(%X), max(%X) : id=%u : 0x%X: %s\n",
+                            4 + 4 * (firstSlot + 1), size, firstSlot, first, name);
+    return result;
   }
   uint32_t last = first;
   uint32_t lastSlot = firstSlot;
@@ -75,46 +64,59 @@ BtFile btOpen(uint8_t* data, uint32_t size, const char* path) {
     uint32_t v = slotAt(data, i);
     if (v == kBtNoSection || v == kBtBadSection) continue;
     if (v < 16 || v < last || v > size) {
-      releaseData(data);
-      fatal("ERROR: pointer value outside min(%X), max(%X) : id=%u : 0x%X: %s\n", last, size, i, v,
-            path);
+      result.status = failure("ERROR: pointer value outside min(%X), max(%X) : id=%u : 0x%X: %s\n",
+                              last, size, i, v, name);
+      return result;
     }
     last = v;
     lastSlot = i;
   }
   if (last != size)
-    report("WARN: last pointer expected filesize (0x%X) got : 0x%X : %s\n", size, last, path);
+    report(messages, "WARN: last pointer expected filesize (0x%X) got : 0x%X : %s\n", size, last,
+           name);
+  result.value = {first, lastSlot};
+  return result;
+}
+}  // namespace
 
-  BtFile file;
-  file.name = strdupp(path, 0);
-  file.pointers = data + 4;
-  file.sectionCount = lastSlot;
-  file.headerSize = first - 4;
-  file.data = data;
+Result<BtFile> btOpen(std::vector<uint8_t> bytes, const char* name, const Messages& messages) {
+  Result<BtFile> result;
+  uint32_t size = static_cast<uint32_t>(bytes.size());
+  if (size < kBtMinFileSize) {
+    result.status = failure("ERROR: file is too small to be valid : %u (min %u) : %s\n", size,
+                            kBtMinFileSize, name);
+    return result;
+  }
+  // One zero byte after the file's end: the names always stop inside the block.
+  bytes.push_back(0);
+  const uint8_t* data = bytes.data();
+  if (std::memcmp(data, kIdentificator, 4) != 0)
+    report(messages,
+           "WARN: not valid BTFILE, expected identificator '%02X%02X%02X%02X': got "
+           "'%02X%02X%02X%02X' : %s\n",
+           8, 0, 0, 0, data[0], data[1], data[2], data[3], name);
+  Result<Header> header = checkHeader(data, size, name, messages);
+  if (!header.ok()) {
+    result.status = header.status;
+    return result;
+  }
+  BtFile& file = result.value;
+  file.name = name;
+  file.data = std::move(bytes);
   file.size = size;
+  file.sectionCount = header.value.lastSlot;
+  file.headerSize = header.value.first - 4;
   findNames(&file);
-  return file;
+  return result;
 }
 
-BtFile btLoad(const char* path) {
-  uint32_t size = 0;
-  uint8_t* data = fileLoadS(path, &size);
-  return btOpen(data, size, path);
+Result<BtFile> btLoad(const char* path, const Messages& messages) {
+  Result<std::vector<uint8_t>> bytes = loadSizedFile(path);
+  if (!bytes.ok()) return {BtFile(), bytes.status};
+  return btOpen(std::move(bytes.value), path, messages);
 }
 
-void btFree(BtFile* file) {
-  std::free(file->name);
-  std::free(file->data);
-  file->name = nullptr;
-  file->data = nullptr;
-  file->pointers = nullptr;
-  file->sectionCount = 0;
-  file->size = 0;
-  file->mapName = nullptr;
-  file->authorName = nullptr;
-}
-
-uint32_t btSlot(const BtFile& file, uint32_t i) { return rd32(file.pointers + 4 * i); }
+uint32_t btSlot(const BtFile& file, uint32_t i) { return slotAt(file.data.data(), i); }
 
 uint32_t btSectionSize(const BtFile& file, uint32_t i) {
   if (i >= file.sectionCount) return 0;
@@ -129,68 +131,57 @@ uint32_t btSectionSize(const BtFile& file, uint32_t i) {
 
 const uint8_t* btSectionData(const BtFile& file, uint32_t i) {
   if (i >= file.sectionCount || !btPointerPresent(btSlot(file, i))) return nullptr;
-  return file.data + btSlot(file, i);
+  return file.data.data() + btSlot(file, i);
 }
 
 bool btSectionValid(const BtFile& file, uint32_t i) {
   return i < file.sectionCount && btPointerPresent(btSlot(file, i)) && btSectionSize(file, i) != 0;
 }
 
-// Prints the message, releases the container and ends the process.
-[[noreturn]] static void failWith(BtFile* file, const std::string& message) {
-  btFree(file);
-  fatal("%s", message.c_str());
-}
-
-static std::string formatted(const char* format, uint32_t a, const char* name) {
-  char buffer[4096 + 256];
-  std::snprintf(buffer, sizeof buffer, format, a, name);
-  return buffer;
-}
-
-uint32_t btSectionSizeOrDie(BtFile* file, uint32_t i) {
-  if (i >= file->sectionCount)
-    failWith(file, formatted("ERROR: given index out of sections range : id=%u : %s\n", i, file->name));
-  uint32_t slot = btSlot(*file, i);
-  if (slot == kBtNoSection)
-    failWith(file, formatted("ERROR: section with given id=%u not present : %s\n", i, file->name));
-  if (!btPointerPresent(slot)) {
-    char buffer[4096 + 256];
-    std::snprintf(buffer, sizeof buffer,
-                  "ERROR: section with given id=%u not valid pointer: 0x%x : %s\n", i, slot,
-                  file->name);
-    failWith(file, buffer);
+Result<uint32_t> btSectionSizeChecked(const BtFile& file, uint32_t i) {
+  Result<uint32_t> result;
+  const char* name = file.name.c_str();
+  if (i >= file.sectionCount) {
+    result.status = failure("ERROR: given index out of sections range : id=%u : %s\n", i, name);
+    return result;
   }
-  uint32_t size = btSectionSize(*file, i);
-  if (size == 0)
-    failWith(file, formatted("ERROR: section with given id=%u has zero size, no processing : %s\n",
-                             i, file->name));
+  uint32_t slot = btSlot(file, i);
+  if (slot == kBtNoSection) {
+    result.status = failure("ERROR: section with given id=%u not present : %s\n", i, name);
+  } else if (!btPointerPresent(slot)) {
+    result.status =
+        failure("ERROR: section with given id=%u not valid pointer: 0x%x : %s\n", i, slot, name);
+  } else if ((result.value = btSectionSize(file, i)) == 0) {
+    result.status =
+        failure("ERROR: section with given id=%u has zero size, no processing : %s\n", i, name);
+  }
+  return result;
+}
+
+Result<uint32_t> btSectionSizeAtLeast(const BtFile& file, uint32_t i, uint32_t minimum,
+                                      const Messages& messages) {
+  Result<uint32_t> size = btSectionSizeChecked(file, i);
+  if (!size.ok() || size.value >= minimum) return {minimum, size.status};
+  report(messages, "WARN: section with index %u should have at least %u bytes : %s\n", i, minimum,
+         file.name.c_str());
   return size;
 }
 
-uint32_t btSectionSizeAtLeast(BtFile* file, uint32_t i, uint32_t minimum) {
-  uint32_t size = btSectionSizeOrDie(file, i);
-  if (size >= minimum) return minimum;
-  report("WARN: section with index %u should have at least %u bytes : %s\n", i, minimum,
-         file->name);
-  return size;
+Status btCheckIndex(const BtFile& file, uint32_t i, const char* action) {
+  if (i < file.sectionCount) return Status();
+  return failure("ERROR: not valid index for %s : %u : %s\n", action, i, file.name.c_str());
 }
 
-void btIndexOrDie(BtFile* file, uint32_t i, const char* format) {
-  if (i >= file->sectionCount) failWith(file, formatted(format, i, file->name));
-}
-
-void btPrintInfo(const char* path, FILE* stream) {
-  BtFile file = btLoad(path);
-  std::fprintf(stream, "filename  : %s\n", path);
-  std::fprintf(stream, "mapname   : %s\n", file.mapName ? file.mapName : "(null)");
-  std::fprintf(stream, "authorname: %s\n", file.authorName ? file.authorName : "(null)");
-  std::fprintf(stream, "fileSize  : %u (0x%X)\n", file.size, file.size);
-  std::fprintf(stream, "helements : %u\n", file.sectionCount + 1);
-  std::fprintf(stream, "pointers  :\n");
+std::string btInfoText(const BtFile& file, const char* path) {
+  std::string text = formatText("filename  : %s\n", path);
+  text += formatText("mapname   : %s\n", file.mapName ? file.mapName : "(null)");
+  text += formatText("authorname: %s\n", file.authorName ? file.authorName : "(null)");
+  text += formatText("fileSize  : %u (0x%X)\n", file.size, file.size);
+  text += formatText("helements : %u\n", file.sectionCount + 1);
+  text += "pointers  :\n";
   for (uint32_t i = 0; i <= file.sectionCount; ++i)
-    std::fprintf(stream, "%2u : %8X\n", i, btSlot(file, i));
-  btFree(&file);
+    text += formatText("%2u : %8X\n", i, btSlot(file, i));
+  return text;
 }
 
 SectionList btSectionList(const BtFile& file) {
@@ -207,48 +198,71 @@ SectionList btSectionList(const BtFile& file) {
   return list;
 }
 
-// Writes a section taken from a file; a file that changed size since it was
+namespace {
+// Appends a section taken from a file; a file that changed size since it was
 // measured gives its first `size` bytes, padded with zeros when it shrank.
-static void writeSourceFile(FILE* out, const SectionRecord& record) {
-  uint32_t loaded = 0;
-  uint8_t* data = fileLoadS(record.path, &loaded);
-  if (loaded != record.size)
-    report("WARN: checked file and loaded file size differ : %u vs %u : %s", record.size, loaded,
-           record.path);
-  uint32_t used = loaded < record.size ? loaded : record.size;
-  outWrite(out, data, used);
-  outWriteZeros(out, record.size - used);
-  std::free(data);
+Status appendSourceFile(std::vector<uint8_t>& out, const SectionRecord& record,
+                        const Messages& messages) {
+  Result<std::vector<uint8_t>> loaded = loadSizedFile(record.path);
+  if (!loaded.ok()) return loaded.status;
+  uint32_t length = static_cast<uint32_t>(loaded.value.size());
+  if (length != record.size)
+    report(messages, "WARN: checked file and loaded file size differ : %u vs %u : %s", record.size,
+           length, record.path);
+  uint32_t used = length < record.size ? length : record.size;
+  out.insert(out.end(), loaded.value.begin(), loaded.value.begin() + used);
+  out.resize(out.size() + (record.size - used), 0);
+  return Status();
 }
+}  // namespace
 
-void btWrite(const BtFile& file, SectionList* list, const char* outPath) {
+Result<std::vector<uint8_t>> btRebuild(const BtFile& file, SectionList* list, const char* outPath,
+                                       const Messages& messages) {
+  Result<std::vector<uint8_t>> result;
   const uint32_t n = file.sectionCount;
-  std::vector<uint8_t> header(file.data + 4, file.data + 4 + file.headerSize);
+  std::vector<uint8_t> header(file.data.data() + 4, file.data.data() + 4 + file.headerSize);
   std::vector<SectionRecord>& records = list->records;
   uint64_t offset = roundUp(file.headerSize + 4, 4);
   for (uint32_t i = 0; i <= n; ++i) {
     if (i > 0) offset = (offset + records[i - 1].size + 3) / 4 * 4;
     // Offsets are 32-bit in the file and files stay below 2 GiB.
-    if (offset > 0x7FFFFFFFu)
-      fatal("ERROR: rebuilt file would be too big : %llu bytes : %s\n",
-            static_cast<unsigned long long>(offset), outPath);
+    if (offset > 0x7FFFFFFFu) {
+      result.status = failure("ERROR: rebuilt file would be too big : %llu bytes : %s\n",
+                              static_cast<unsigned long long>(offset), outPath);
+      return result;
+    }
     records[i].offset = static_cast<uint32_t>(offset);
     wr32(header.data() + 4 * i, (i < n && records[i].size == 0) ? kBtNoSection : records[i].offset);
   }
-  FILE* out = outOpen(outPath, "wb");
-  outWrite(out, file.data, 4);
-  outWrite(out, header.data(), file.headerSize);
-  outWriteZeros(out, records[0].offset - (file.headerSize + 4));
+  std::vector<uint8_t>& out = result.value;
+  out.reserve(records[n].offset);
+  out.insert(out.end(), file.data.data(), file.data.data() + 4);
+  out.insert(out.end(), header.begin(), header.end());
+  out.resize(records[0].offset, 0);
   for (uint32_t i = 0; i < n; ++i) {
     const SectionRecord& record = records[i];
     if (record.size == 0) continue;
-    if (record.data)
-      outWrite(out, record.data, record.size);
-    else if (record.path)
-      writeSourceFile(out, record);
-    else
-      outWriteZeros(out, record.size);  // keeps the later sections at their offsets
-    outWriteZeros(out, records[i + 1].offset - (record.offset + record.size));
+    if (record.data) {
+      out.insert(out.end(), record.data, record.data + record.size);
+    } else if (record.path) {
+      Status appended = appendSourceFile(out, record, messages);
+      if (!appended.ok()) return {std::vector<uint8_t>(), appended};
+    } else {
+      out.resize(out.size() + record.size, 0);  // keeps the later sections at their offsets
+    }
+    out.resize(records[i + 1].offset, 0);
   }
-  outCommit(out);
+  return result;
+}
+
+Result<std::vector<uint8_t>> btReplaceSection(const BtFile& file, uint32_t i,
+                                              const std::vector<uint8_t>& bytes,
+                                              const Messages& messages) {
+  Status index = btCheckIndex(file, i, "import");
+  if (!index.ok()) return {std::vector<uint8_t>(), index};
+  SectionList list = btSectionList(file);
+  list.records[i].data = bytes.empty() ? nullptr : bytes.data();
+  list.records[i].path = nullptr;
+  list.records[i].size = static_cast<uint32_t>(bytes.size());
+  return btRebuild(file, &list, file.name.c_str(), messages);
 }

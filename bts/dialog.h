@@ -4,29 +4,31 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
+
+#include "common/outcome.h"
 
 enum : uint32_t {
   kDialogSlots = 5,
   kDialogTextBase = 128,
   kDialogMinSize = 6,
   kDialogAlignment = 4,
+  kDialogPadding = 0xFF,
   kSeparatorMax = 128,
 };
 
-// The run's dialog settings (command-line options of the text tools).
+// How the text tools treat dialogs (their command-line options); the caller
+// owns and passes them.
 struct DialogSettings {
-  bool separatorOn;
-  uint8_t separator[kSeparatorMax];
-  uint32_t separatorLength;
-  bool trailingWarning;
+  bool separatorOn = true;
+  std::string separator = "\r\n--------------------------------------------------End--\r\n";
+  bool trailingWarning = true;
 };
-
-extern DialogSettings gDialogSettings;
 
 // "-s STRING": at most 128 bytes, each backslash-n pair becomes CR LF; a
 // longer STRING draws a warning and the separator stays as it was.
-void dialogSetSeparator(const char* text);
+void dialogSetSeparator(DialogSettings& settings, const char* text, const Messages& messages);
 
 struct DialogText {
   const uint8_t* data;
@@ -34,34 +36,39 @@ struct DialogText {
   uint32_t offset;  // from the section start
 };
 
+// A checked dialog section: views into the section's bytes, which must
+// outlive it.
 struct DialogView {
-  const uint8_t* slots;
-  uint32_t slotCount;
-  uint32_t headSize;  // 128 + text offset 0
-  uint32_t textBase;
-  const uint8_t* data;
-  uint32_t size;  // after opening: the end of the dialog data
-  DialogText texts[kDialogSlots];
-  uint32_t textCount;
-  uint32_t nonEmptyCount;
-  bool separatorOn;
-  const uint8_t* separator;
-  uint32_t separatorLength;
-  const char* name;
-  uint32_t alignment;
-  bool trailingWarning;
+  uint32_t headSize = 0;  // 128 + text offset 0
+  const uint8_t* data = nullptr;
+  uint32_t size = 0;  // the end of the dialog data
+  DialogText texts[kDialogSlots] = {};
+  uint32_t nonEmptyCount = 0;
+  std::string name;  // the file its messages name
 };
 
-// Opens and checks a dialog section; false (no view) when it is shorter than
-// 6 bytes. A failed check ends the process with status 1.
-bool dialogOpen(const uint8_t* data, uint32_t size, const char* name, DialogView* view);
-// dialogOpen that stops with an "ERROR: " line when the section is too short.
-DialogView dialogOpenOrDie(const uint8_t* data, uint32_t size, const char* name);
-void dialogClose(DialogView* view);
+// Opens and checks a dialog section; warnings go to `messages`.
+Result<DialogView> dialogOpen(const uint8_t* data, uint32_t size, const char* name,
+                              const DialogSettings& settings, const Messages& messages);
 
-// New section bytes: the head with the five offsets (from the section start)
-// written in, the texts area, then 0xFF up to a multiple of 4.
-std::vector<uint8_t> dialogAssemble(const DialogView& view, const uint32_t offsets[kDialogSlots],
-                                    const uint8_t* textBytes, uint32_t textLength);
+// New section bytes: the view's head with the five offsets (from the section
+// start) written in, the texts area, then 0xFF up to a multiple of 4. Fails
+// when an offset does not fit 16 bits.
+Result<std::vector<uint8_t>> dialogAssemble(const DialogView& view,
+                                            const uint32_t offsets[kDialogSlots],
+                                            const uint8_t* textBytes, uint32_t textLength);
+
+// One text of a section as the game's bytes without its terminating zero;
+// `empty` for a slot that holds no text at all.
+struct DialogTextBytes {
+  std::vector<uint8_t> bytes;
+  bool empty = false;
+};
+// The five texts of an opened section.
+std::vector<DialogTextBytes> dialogTexts(const DialogView& view);
+// Assembles the section from five texts (missing ones are empty): each text
+// that is not empty followed by its zero byte.
+Result<std::vector<uint8_t>> dialogRebuild(const DialogView& view,
+                                           const std::vector<DialogTextBytes>& texts);
 // Every non-empty text becomes its single zero byte.
-std::vector<uint8_t> dialogStripTexts(const uint8_t* data, uint32_t size, const char* name);
+Result<std::vector<uint8_t>> dialogStripTexts(const DialogView& view);

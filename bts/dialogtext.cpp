@@ -1,13 +1,9 @@
 #include "bts/dialogtext.h"
 
-#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "common/strutil.h"
-#include "frontend/files.h"
-#include "frontend/frontend.h"
-#include "frontend/streams.h"
-#include "texttable/chartable.h"
 #include "texttable/convert.h"
 
 namespace {
@@ -16,35 +12,37 @@ struct Piece {
   uint32_t length;
 };
 
-// Converts one text and writes it; false (nothing written) when it failed.
-bool writeConverted(FILE* out, const uint8_t* data, uint32_t length, unsigned number,
-                    const char* name) {
-  uint8_t* text = nullptr;
-  uint32_t textLength = 0;
-  if (!dialogToText(data, length, &text, &textLength, number, name)) return false;
-  outWrite(out, text, textLength);
-  std::free(text);
+// Appends one converted text; false (nothing added) when it failed.
+bool appendConverted(std::vector<uint8_t>& out, const CharTable& table, const uint8_t* data,
+                     uint32_t length, unsigned number, const char* name, const Messages& messages) {
+  std::vector<uint8_t> text;
+  if (!dialogToText(table, data, length, &text, number, name, messages)) return false;
+  out.insert(out.end(), text.begin(), text.end());
   return true;
 }
 
-void writeSeparated(FILE* out, const DialogView& view) {
+void appendSeparated(std::vector<uint8_t>& out, const DialogView& view, const CharTable& table,
+                     const std::string& separator, const Messages& messages) {
   for (uint32_t k = 0; k < kDialogSlots; ++k) {
     const DialogText& text = view.texts[k];
     uint32_t length = text.length;
     if (length == 0) continue;
     if (text.data[length - 1] == 0) --length;
-    if (length == 0 || writeConverted(out, text.data, length, k, view.name))
-      outWrite(out, view.separator, view.separatorLength);
+    if (length == 0 ||
+        appendConverted(out, table, text.data, length, k, view.name.c_str(), messages))
+      out.insert(out.end(), separator.begin(), separator.end());
   }
 }
 
-void warnPieceCount(bool bytesLeft, uint32_t found, uint32_t expected, const char* name) {
+void warnPieceCount(bool bytesLeft, uint32_t found, uint32_t expected, const std::string& name,
+                    const Messages& messages) {
   if (bytesLeft)
-    report("WARN: dialog has more sections than expected or trailing data : expected %u : %s\n",
-           expected, name);
+    report(messages,
+           "WARN: dialog has more sections than expected or trailing data : expected %u : %s\n",
+           expected, name.c_str());
   if (found < expected)
-    report("WARN: dialog has less sections than expected : %u (vs %u) : %s\n", found, expected,
-           name);
+    report(messages, "WARN: dialog has less sections than expected : %u (vs %u) : %s\n", found,
+           expected, name.c_str());
 }
 
 // The text file cut at every separator: the pieces before each separator,
@@ -54,14 +52,17 @@ struct SeparatedText {
   bool tail;
 };
 
-SeparatedText splitAtSeparators(const DialogView& view, const uint8_t* text, uint32_t length) {
+SeparatedText splitAtSeparators(const std::string& separator, const uint8_t* text,
+                                uint32_t length) {
   SeparatedText split;
+  const uint8_t* sep = reinterpret_cast<const uint8_t*>(separator.data());
+  int32_t sepLength = static_cast<int32_t>(separator.size());
   uint32_t pos = 0;
-  while (const uint8_t* found = memFind(text + pos, static_cast<int32_t>(length - pos), view.separator,
-                                        static_cast<int32_t>(view.separatorLength))) {
+  while (const uint8_t* found =
+             memFind(text + pos, static_cast<int32_t>(length - pos), sep, sepLength)) {
     uint32_t end = static_cast<uint32_t>(found - text);
     split.pieces.push_back({text + pos, end - pos});
-    pos = end + view.separatorLength;
+    pos = end + static_cast<uint32_t>(sepLength);
   }
   split.tail = pos < length;
   return split;
@@ -75,24 +76,29 @@ bool holdsCrLf(const uint8_t* data, uint32_t length) {
 // Every text must end with its separator and the file must hold exactly as
 // many as the section has texts; anything else is refused before a byte is
 // written. Text after all expected texts counts as one more.
-void requireTextCount(const DialogView& view, const SeparatedText& split, const uint8_t* text,
-                      uint32_t length, const char* textPath) {
+Status requireTextCount(const DialogView& view, const SeparatedText& split,
+                        const std::string& separator, const uint8_t* text, uint32_t length,
+                        const char* textPath, const Messages& messages) {
   uint32_t expected = view.nonEmptyCount;
   uint32_t closed = static_cast<uint32_t>(split.pieces.size());
-  warnPieceCount(closed > expected || split.tail, closed, expected, view.name);
-  if (closed == expected && !split.tail) return;
+  warnPieceCount(closed > expected || split.tail, closed, expected, view.name, messages);
+  if (closed == expected && !split.tail) return Status();
   uint32_t found = closed + (split.tail && closed >= expected ? 1 : 0);
-  bool lfOnly = holdsCrLf(view.separator, view.separatorLength) && !holdsCrLf(text, length) &&
-                std::memchr(text, '\n', length) != nullptr;
+  const uint8_t* sep = reinterpret_cast<const uint8_t*>(separator.data());
+  bool lfOnly = holdsCrLf(sep, static_cast<uint32_t>(separator.size())) &&
+                !holdsCrLf(text, length) && std::memchr(text, '\n', length) != nullptr;
   if (lfOnly)
-    fatal("ERROR: found %u texts, expected %u: the file has LF line ends, separator lines must "
-          "end with CR LF: nothing written : %s\n",
-          found, expected, textPath);
-  fatal("ERROR: found %u texts, expected %u: nothing written : %s\n", found, expected, textPath);
+    return failure(
+        "ERROR: found %u texts, expected %u: the file has LF line ends, separator lines must "
+        "end with CR LF: nothing written : %s\n",
+        found, expected, textPath);
+  return failure("ERROR: found %u texts, expected %u: nothing written : %s\n", found, expected,
+                 textPath);
 }
 
 // Pieces of converted bytes, each up to and with its zero byte.
-std::vector<Piece> splitAfterZeros(const DialogView& view, const uint8_t* bytes, uint32_t length) {
+std::vector<Piece> splitAfterZeros(const DialogView& view, const uint8_t* bytes, uint32_t length,
+                                   const Messages& messages) {
   std::vector<Piece> pieces;
   uint32_t pos = 0;
   while (pieces.size() < view.nonEmptyCount && pos < length) {
@@ -102,7 +108,8 @@ std::vector<Piece> splitAfterZeros(const DialogView& view, const uint8_t* bytes,
     pieces.push_back({bytes + pos, end - pos});
     pos = end;
   }
-  warnPieceCount(pos < length, static_cast<uint32_t>(pieces.size()), view.nonEmptyCount, view.name);
+  warnPieceCount(pos < length, static_cast<uint32_t>(pieces.size()), view.nonEmptyCount, view.name,
+                 messages);
   return pieces;
 }
 
@@ -120,38 +127,35 @@ void pieceOffsets(const DialogView& view, const std::vector<uint32_t>& pieceLeng
   }
 }
 
-std::vector<uint8_t> importSeparated(const DialogView& view, const uint8_t* text, uint32_t length,
-                                     const char* textPath) {
-  SeparatedText split = splitAtSeparators(view, text, length);
-  requireTextCount(view, split, text, length, textPath);
-  const std::vector<Piece>& pieces = split.pieces;
-  std::vector<uint8_t> area;
-  std::vector<uint32_t> lengths;
-  for (uint32_t j = 0; j < pieces.size(); ++j) {
-    uint8_t* bytes = nullptr;
-    uint32_t byteCount = 0;
-    if (dialogFromText(pieces[j].data, pieces[j].length, &bytes, &byteCount, j, view.name)) {
-      area.insert(area.end(), bytes, bytes + byteCount);
-      std::free(bytes);
-    } else {
-      byteCount = 0;
-    }
-    area.push_back(0);
-    lengths.push_back(byteCount + 1);
+Result<std::vector<uint8_t>> importSeparated(const DialogView& view, const CharTable& table,
+                                             const std::string& separator, const uint8_t* text,
+                                             uint32_t length, const char* textPath,
+                                             const Messages& messages) {
+  SeparatedText split = splitAtSeparators(separator, text, length);
+  Status count = requireTextCount(view, split, separator, text, length, textPath, messages);
+  if (!count.ok()) return {std::vector<uint8_t>(), count};
+  // One piece for each text that is not empty, in order.
+  std::vector<DialogTextBytes> texts(kDialogSlots);
+  uint32_t j = 0;
+  for (uint32_t k = 0; k < kDialogSlots; ++k) {
+    texts[k].empty = view.texts[k].length == 0;
+    if (texts[k].empty) continue;
+    const Piece& piece = split.pieces[j];
+    dialogFromText(table, piece.data, piece.length, &texts[k].bytes, j, view.name.c_str(),
+                   messages);
+    ++j;
   }
-  uint32_t offsets[kDialogSlots];
-  pieceOffsets(view, lengths, offsets);
-  return dialogAssemble(view, offsets, area.data(), static_cast<uint32_t>(area.size()));
+  return dialogRebuild(view, texts);
 }
 
-std::vector<uint8_t> importWhole(const DialogView& view, const uint8_t* text, uint32_t length) {
-  uint8_t* bytes = nullptr;
-  uint32_t byteCount = 0;
-  if (!dialogFromText(text, length, &bytes, &byteCount, 0, view.name))
-    fatal("ERROR: error converting text to dialog data: \n");
-  std::vector<uint8_t> converted(bytes, bytes + byteCount);
-  std::free(bytes);
-  std::vector<Piece> pieces = splitAfterZeros(view, converted.data(), byteCount);
+Result<std::vector<uint8_t>> importWhole(const DialogView& view, const CharTable& table,
+                                         const uint8_t* text, uint32_t length,
+                                         const Messages& messages) {
+  std::vector<uint8_t> converted;
+  if (!dialogFromText(table, text, length, &converted, 0, view.name.c_str(), messages))
+    return {std::vector<uint8_t>(), failure("ERROR: error converting text to dialog data: \n")};
+  uint32_t byteCount = static_cast<uint32_t>(converted.size());
+  std::vector<Piece> pieces = splitAfterZeros(view, converted.data(), byteCount, messages);
   std::vector<uint32_t> lengths;
   for (const Piece& piece : pieces) lengths.push_back(piece.length);
   uint32_t offsets[kDialogSlots];
@@ -160,40 +164,22 @@ std::vector<uint8_t> importWhole(const DialogView& view, const uint8_t* text, ui
 }
 }  // namespace
 
-void dialogExport(const uint8_t* sectionData, uint32_t sectionSize, const char* outPath,
-                  const char* name) {
-  DialogView view = dialogOpenOrDie(sectionData, sectionSize, name);
-  FILE* out = outOpen(outPath, "wb");
-  if (view.separatorOn)
-    writeSeparated(out, view);
+std::vector<uint8_t> dialogExportText(const DialogView& view, const CharTable& table,
+                                      const DialogSettings& settings, const Messages& messages) {
+  std::vector<uint8_t> out;
+  if (settings.separatorOn)
+    appendSeparated(out, view, table, settings.separator, messages);
   else
-    writeConverted(out, sectionData + view.headSize, view.size - view.headSize, 0, name);
-  outCommit(out);
-  dialogClose(&view);
+    appendConverted(out, table, view.data + view.headSize, view.size - view.headSize, 0,
+                    view.name.c_str(), messages);
+  return out;
 }
 
-void dialogExportWithTable(const uint8_t* sectionData, uint32_t sectionSize, const char* outPath,
-                           const char* name, const char* tablePath) {
-  tblLoadOrDie(tablePath);
-  dialogExport(sectionData, sectionSize, outPath, name);
-  tblFree();
-}
-
-std::vector<uint8_t> dialogImportText(const DialogView& view, const uint8_t* text,
-                                      uint32_t textLength, const char* textPath) {
-  return view.separatorOn ? importSeparated(view, text, textLength, textPath)
-                          : importWhole(view, text, textLength);
-}
-
-std::vector<uint8_t> dialogImport(const uint8_t* sectionData, uint32_t sectionSize,
-                                  const char* textPath, const char* name, const char* tablePath) {
-  tblLoadOrDie(tablePath);
-  DialogView view = dialogOpenOrDie(sectionData, sectionSize, name);
-  uint32_t textLength = 0;
-  uint8_t* text = fileLoadS(textPath, &textLength);
-  std::vector<uint8_t> section = dialogImportText(view, text, textLength, textPath);
-  std::free(text);
-  dialogClose(&view);
-  tblFree();
-  return section;
+Result<std::vector<uint8_t>> dialogImportText(const DialogView& view, const CharTable& table,
+                                              const DialogSettings& settings, const uint8_t* text,
+                                              uint32_t textLength, const char* textPath,
+                                              const Messages& messages) {
+  return settings.separatorOn ? importSeparated(view, table, settings.separator, text, textLength,
+                                                textPath, messages)
+                              : importWhole(view, table, text, textLength, messages);
 }

@@ -8,18 +8,17 @@
 #include <vector>
 
 #include "bts/dialog.h"
+#include "common/outcome.h"
+#include "texttable/chartable.h"
 
-// Writes the text file of a dialog section; the table must be loaded.
-void dialogExport(const uint8_t* sectionData, uint32_t sectionSize, const char* outPath,
-                  const char* name);
-// dialogExport between loading and releasing the table file.
-void dialogExportWithTable(const uint8_t* sectionData, uint32_t sectionSize, const char* outPath,
-                           const char* name, const char* tablePath);
-// New section bytes from an opened view and the contents of the text file
-// `textPath`; the table must be loaded. A separated text file that does not
-// hold exactly one text per non-empty text of the section is fatal.
-std::vector<uint8_t> dialogImportText(const DialogView& view, const uint8_t* text,
-                                      uint32_t textLength, const char* textPath);
-// Loads the table and the text file and returns the new section bytes.
-std::vector<uint8_t> dialogImport(const uint8_t* sectionData, uint32_t sectionSize,
-                                  const char* textPath, const char* name, const char* tablePath);
+// The text file of an opened dialog section. A text that cannot be converted
+// is left out, with its separator, after a warning.
+std::vector<uint8_t> dialogExportText(const DialogView& view, const CharTable& table,
+                                      const DialogSettings& settings, const Messages& messages);
+// New section bytes from an opened section and the contents of the text file
+// `textPath`. A separated text file that does not hold exactly one text per
+// non-empty text of the section is refused ("ERROR: found N texts, expected M").
+Result<std::vector<uint8_t>> dialogImportText(const DialogView& view, const CharTable& table,
+                                              const DialogSettings& settings, const uint8_t* text,
+                                              uint32_t textLength, const char* textPath,
+                                              const Messages& messages);

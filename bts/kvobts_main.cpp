@@ -2,40 +2,21 @@
 // event text file, and turns its dialog section into text and back.
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <string>
-#include <vector>
 
-#include "bts/btfile.h"
-#include "bts/dialog.h"
-#include "bts/dialogtext.h"
+#include "bts/kvobts_modes.h"
 #include "common/strutil.h"
-#include "frontend/files.h"
 #include "frontend/frontend.h"
-#include "frontend/streams.h"
 #include "platform/platform.h"
-#include "texttable/chartable.h"
 
 namespace {
-enum : uint32_t { IndexAll = 2147483647u, IndexDialog = 2147483646u };
-
 enum class Mode { Print, Export, Import, Remove, Reserved };
-
-struct BtsOptions {
-  const char* inPath = nullptr;
-  const char* outPath = nullptr;
-  const char* fileName = nullptr;
-  uint32_t index = IndexAll;
-  const char* tablePath = nullptr;
-  int dialogFlag = 0;
-  int silent = 0;
-};
 
 BtsOptions gOptions;
 Mode gMode = Mode::Print;
 
 const char* const kUsage[] = {
-    "Usage: kvobts -[p|e|eX|iX|rX] [-s STRING|-sn] [-t TBSFILE] [-o OUTFILE] INFILE [FILENAME|PREFIX]",
+    "Usage: kvobts -[p|e|eX|iX|rX] [-s STRING|-sn] [-t TBSFILE] [-o OUTFILE] INFILE "
+    "[FILENAME|PREFIX]",
     "  -p   print information about INFILE to stdout or FILENAME",
     "  -e   export all sections, outname will start with PREFIX",
     "  -eX  export section at pos X to FILENAME. X is num 0..section count-1",
@@ -80,13 +61,12 @@ void readIndex(const char* rest) {
   gOptions.index = static_cast<uint32_t>(value);
 }
 
-
 // "-id"/"-ir": reserved; the index is read and the run does nothing.
 void parseReserved(const char* arg) {
   char kind = asciiLower(arg[2]);
   if (arg[3] == '\0') fatal("ERROR: incomplete parameter '-i%c'\n", kind);
   gMode = Mode::Reserved;
-  gOptions.dialogFlag = kind == 'd' ? 1 : 0;
+  gOptions.dialogFlag = kind == 'd';
   readIndex(arg + 3);
 }
 
@@ -94,9 +74,9 @@ void parseExport(const char* arg) {
   gMode = Mode::Export;
   char next = asciiLower(arg[2]);
   if (next == 'd') {
-    gOptions.index = IndexDialog;
+    gOptions.index = kIndexDialog;
   } else if (next == 's') {
-    gOptions.silent = 1;
+    gOptions.silent = true;
     readIndex(arg + 3);
   } else {
     readIndex(arg + 2);
@@ -127,7 +107,7 @@ int parseOptions(int argc, char** argv) {
       case 'r':
         gMode = Mode::Remove;
         if (asciiLower(arg[2]) == 'd') {
-          gOptions.dialogFlag = 1;
+          gOptions.dialogFlag = true;
           readIndex(arg + 3);
         } else {
           readIndex(arg + 2);
@@ -143,12 +123,12 @@ int parseOptions(int argc, char** argv) {
         break;
       case 's':
         if (asciiLower(arg[2]) == 'n')
-          gDialogSettings.separatorOn = false;
+          gOptions.dialog.separatorOn = false;
         else if (i + 1 < argc)
-          dialogSetSeparator(argv[++i]);
+          dialogSetSeparator(gOptions.dialog, argv[++i], stderrMessages());
         break;
       case 'w':
-        gDialogSettings.trailingWarning = false;
+        gOptions.dialog.trailingWarning = false;
         break;
       case 'h':
       case '?':
@@ -162,128 +142,6 @@ int parseOptions(int argc, char** argv) {
   return i;
 }
 
-std::string decimal(uint32_t value) { return std::to_string(value); }
-
-void runPrint() {
-  if (!gOptions.fileName) {
-    btPrintInfo(gOptions.inPath, stdout);
-    return;
-  }
-  FILE* out = outOpen(gOptions.fileName, "w");
-  btPrintInfo(gOptions.inPath, out);
-  outCommit(out);
-}
-
-void exportAll(BtFile* file) {
-  std::string prefix = gOptions.fileName ? gOptions.fileName : "";
-  if (gOptions.tablePath) tblLoadOrDie(gOptions.tablePath);
-  for (uint32_t i = 0; i < file->sectionCount; ++i) {
-    if (!btPointerPresent(btSlot(*file, i))) continue;
-    std::string name = prefix + decimal(i);
-    uint32_t size = btSectionSize(*file, i);
-    outSave(name.c_str(), btSectionData(*file, i), size);
-    if (gOptions.tablePath && i == 2)
-      dialogExport(btSectionData(*file, i), size, (name + ".txt").c_str(), file->name);
-  }
-  if (gOptions.tablePath) tblFree();
-}
-
-void exportDialog(BtFile* file) {
-  std::string name = std::string(gOptions.fileName ? gOptions.fileName : "") + decimal(2);
-  if (gOptions.tablePath) tblLoadOrDie(gOptions.tablePath);
-  if (!btSectionValid(*file, 2)) {
-    report("ERROR: dialog section have no valid data for extract : %s\n", gOptions.inPath);
-    return;
-  }
-  uint32_t size = btSectionSize(*file, 2);
-  if (gOptions.tablePath) {
-    dialogExport(btSectionData(*file, 2), size, (name + ".txt").c_str(), file->name);
-    tblFree();
-  } else {
-    outSave(name.c_str(), btSectionData(*file, 2), size);
-  }
-}
-
-void exportOne(BtFile* file) {
-  uint32_t x = gOptions.index;
-  std::string name = gOptions.fileName ? gOptions.fileName : decimal(x);
-  if (gOptions.silent && !btSectionValid(*file, x)) return;
-  uint32_t size = btSectionSizeOrDie(file, x);
-  if (gOptions.tablePath && x == 2) {
-    if (!gOptions.fileName) name += ".txt";
-    dialogExportWithTable(btSectionData(*file, x), size, name.c_str(), file->name,
-                          gOptions.tablePath);
-  } else {
-    outSave(name.c_str(), btSectionData(*file, x), size);
-  }
-}
-
-void runExport() {
-  BtFile file = btLoad(gOptions.inPath);
-  if (gOptions.index == IndexAll)
-    exportAll(&file);
-  else if (gOptions.index == IndexDialog)
-    exportDialog(&file);
-  else
-    exportOne(&file);
-  btFree(&file);
-}
-
-const char* outputPath() { return gOptions.outPath ? gOptions.outPath : gOptions.inPath; }
-
-// With a table only the dialog section (2) can take text.
-void requireDialog(BtFile* file, const char* format) {
-  uint32_t x = gOptions.index;
-  uint32_t slot = btSlot(*file, x);
-  if (x == 2 && btPointerPresent(slot)) return;
-  char message[4096 + 256];
-  std::snprintf(message, sizeof message, format, x, slot, gOptions.inPath);
-  btFree(file);
-  fatal("%s", message);
-}
-
-void runImport() {
-  if (gOptions.index == IndexDialog) fatal("ERROR: TODO parameter '-id'\n");
-  if (gOptions.index == IndexAll) fatal("ERROR: TODO parameter '-i'\n");
-  uint32_t x = gOptions.index;
-  BtFile file = btLoad(gOptions.inPath);
-  btIndexOrDie(&file, x, "ERROR: not valid index for import : %u : %s\n");
-  SectionList list = btSectionList(file);
-  std::string source = gOptions.fileName ? gOptions.fileName : decimal(x);
-  if (!gOptions.fileName && gOptions.tablePath) source += ".txt";
-  std::vector<uint8_t> dialog;
-  if (gOptions.tablePath) {
-    requireDialog(&file, "ERROR: not valid dialog section at id=%u, cannot import dialog text: 0x%x : %s\n");
-    dialog = dialogImport(btSectionData(file, 2), btSectionSize(file, 2), source.c_str(),
-                          file.name, gOptions.tablePath);
-    list.records[2].data = dialog.data();
-    list.records[2].size = static_cast<uint32_t>(dialog.size());
-  } else {
-    list.records[x].data = nullptr;
-    list.records[x].path = source.c_str();
-    list.records[x].size = fileSizeE(source.c_str());
-  }
-  btWrite(file, &list, outputPath());
-  btFree(&file);
-}
-
-void runRemove() {
-  uint32_t x = gOptions.index;
-  BtFile file = btLoad(gOptions.inPath);
-  btIndexOrDie(&file, x, "ERROR: not valid index for remove : %u : %s\n");
-  SectionList list = btSectionList(file);
-  std::vector<uint8_t> dialog;
-  if (gOptions.dialogFlag) {
-    requireDialog(&file, "ERROR: not valid dialog section at id=%u, cannot remove dialog text: 0x%x : %s\n");
-    dialog = dialogStripTexts(btSectionData(file, 2), btSectionSize(file, 2), file.name);
-    list.records[2].data = dialog.data();
-    list.records[2].size = static_cast<uint32_t>(dialog.size());
-  } else {
-    list.records[x] = {nullptr, nullptr, 0, list.records[x].offset};
-  }
-  btWrite(file, &list, outputPath());
-  btFree(&file);
-}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -298,16 +156,16 @@ int main(int argc, char** argv) {
 
   switch (gMode) {
     case Mode::Print:
-      runPrint();
+      btsPrint(gOptions);
       break;
     case Mode::Export:
-      runExport();
+      btsExport(gOptions);
       break;
     case Mode::Import:
-      runImport();
+      btsImport(gOptions);
       break;
     case Mode::Remove:
-      runRemove();
+      btsRemove(gOptions);
       break;
     case Mode::Reserved:
       break;

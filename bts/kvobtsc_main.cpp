@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "bts/btsc.h"
 #include "bts/dialog.h"
+#include "bts/kvobtsc_modes.h"
 #include "common/strutil.h"
 #include "frontend/frontend.h"
 #include "platform/platform.h"
@@ -41,7 +41,6 @@ void printUsage() {
   for (const char* line : kUsage) std::printf("%s\n", line);
 }
 
-
 // A battle index: a base-10 number at the start of the argument, read as the
 // game's 32-bit tools read it (out-of-range values stick at the limits).
 uint32_t parseIndex(const char* text) {
@@ -52,7 +51,9 @@ uint32_t parseIndex(const char* text) {
   bool overflow = errno == ERANGE || value > INT32_MAX || value < INT32_MIN;
   if (value > INT32_MAX) value = INT32_MAX;
   if (value < INT32_MIN) value = INT32_MIN;
-  if (value < 0) fatal("ERROR: given INDEX is negative : num = %ld : str = '%s'\n", static_cast<long>(value), text);
+  if (value < 0)
+    fatal("ERROR: given INDEX is negative : num = %ld : str = '%s'\n", static_cast<long>(value),
+          text);
   if (overflow) fatal("ERROR: given INDEX is out of range : str = '%s'\n", text);
   return static_cast<uint32_t>(value);
 }
@@ -86,7 +87,10 @@ int parseOptions(int argc, char** argv) {
         break;
       case 's':
         // The separator has no effect here; a too long one is still reported.
-        if (asciiLower(arg[2]) != 'n' && i + 1 < argc) dialogSetSeparator(argv[++i]);
+        if (asciiLower(arg[2]) != 'n' && i + 1 < argc) {
+          DialogSettings unused;
+          dialogSetSeparator(unused, argv[++i], stderrMessages());
+        }
         break;
       case 'h':
       case '?':
@@ -123,7 +127,6 @@ int main(int argc, char** argv) {
     printUsage();
     return 1;
   }
-  gDialogSettings.trailingWarning = false;
   if (gMode == Mode::Create) btscCreate(gOptions);
   if (gMode == Mode::Import) btscImport(gOptions);
   return 0;

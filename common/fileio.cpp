@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <new>
 
+#include "common/streams.h"
 #include "platform/platform.h"
 
 Result<uint32_t> regularFileSize(const char* path) {
@@ -46,5 +47,33 @@ Result<std::vector<uint8_t>> loadRegularFile(const char* path) {
     result.value.clear();
     result.status = failure("ERROR: error reading from \"%s\"\n", path);
   }
+  return result;
+}
+
+Result<std::vector<uint8_t>> loadSizedFile(const char* path) {
+  Result<std::vector<uint8_t>> result;
+  Result<uint32_t> size = regularFileSize(path);
+  if (!size.ok()) {
+    result.status = size.status;
+    return result;
+  }
+  if (size.value == 0) {
+    result.status = failure("ERROR: file \"%s\" has zero size\n", path);
+    return result;
+  }
+  try {
+    result.value.resize(size.value);
+  } catch (const std::bad_alloc&) {
+    result.status = failure("ERROR: error allocating %u bytes\n", size.value);
+    return result;
+  }
+  Result<FILE*> fp = openStream(path, "rb");
+  if (!fp.ok()) {
+    result.status = fp.status;
+    return result;
+  }
+  Result<size_t> read = readNamed(fp.value, path, result.value.data(), 1, size.value);
+  Status closed = closeNamed(fp.value, path);
+  result.status = !read.ok() ? read.status : closed;
   return result;
 }

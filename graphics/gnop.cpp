@@ -1,14 +1,11 @@
 #include "graphics/gnop.h"
 
-#include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "bmp/bmp.h"
 #include "bmp/palette.h"
-#include "frontend/alloc.h"
-#include "frontend/frontend.h"
-#include "frontend/numbers.h"
-#include "common/safeout.h"
+#include "common/numparse.h"
 
 namespace {
 struct KnownSize {
@@ -18,7 +15,7 @@ struct KnownSize {
 };
 
 const KnownSize kKnownSizes[] = {
-    {0x4000, -1, 256, 128, 4},  {0x8000, 1, 256, 128, 8},    {0x8000, 0, 512, 128, 4},
+    {0x4000, -1, 256, 128, 4},  {0x8000, 1, 256, 128, 8},   {0x8000, 0, 512, 128, 4},
     {0x10000, -1, 256, 256, 8}, {0x20000, -1, 512, 256, 8}, {0x34000, -1, 512, 416, 8},
 };
 
@@ -51,36 +48,42 @@ void paletteGeometry(const GnopParams& p, uint32_t available, uint64_t* bytes, u
 }
 }  // namespace
 
-uint32_t gnopParseNumbers(const char* text, uint32_t* values, uint32_t max) {
-  uint32_t count = 0;
+Result<uint32_t> gnopParseNumbers(const char* text, uint32_t* values, uint32_t max) {
+  Result<uint32_t> count;
   const char* at = text;
-  while (*at && count < max) {
+  while (*at && count.value < max) {
     char* end = nullptr;
-    values[count++] = static_cast<uint32_t>(parseUIntAutoEnd(at, &end));
+    Result<int32_t> number = parseUInt32Auto(at, &end);
+    if (!number.ok()) return Result<uint32_t>{count.value, number.status};
+    values[count.value++] = static_cast<uint32_t>(number.value);
     at = *end ? end + 1 : end;
   }
   return count;
 }
 
-void gnopParseBitmapParams(const char* text, GnopParams* params) {
+Status gnopParseBitmapParams(const char* text, GnopParams* params) {
   uint32_t v[4] = {0, 0, 0, 0};
-  gnopParseNumbers(text, v, 4);
+  Status parsed = gnopParseNumbers(text, v, 4).status;
+  if (parsed.failed) return parsed;
   params->given = true;
   params->width = v[0];
   params->height = v[1];
   params->bpp = v[2];
   params->bitmapOffset = v[3];
+  return Status();
 }
 
-void gnopParsePaletteParams(const char* text, GnopParams* params) {
+Status gnopParsePaletteParams(const char* text, GnopParams* params) {
   uint32_t v[5] = {0, 0, 0, 0, 0};
-  gnopParseNumbers(text, v, 5);
+  Status parsed = gnopParseNumbers(text, v, 5).status;
+  if (parsed.failed) return parsed;
   params->given = true;
   params->paletteOffset = v[0];
   params->paletteWidth = v[1];
   params->paletteHeight = v[2];
   params->noSwapColor = v[3];
   params->normalAlpha = v[4];
+  return Status();
 }
 
 bool gnopDetectSize(uint32_t fileSize, uint8_t firstByte, uint32_t* width, uint32_t* height,
@@ -96,26 +99,22 @@ bool gnopDetectSize(uint32_t fileSize, uint8_t firstByte, uint32_t* width, uint3
   return false;
 }
 
-bool gnopCheck(const uint8_t* bitmapData, uint32_t bitmapSize, const uint8_t* paletteData,
-               uint32_t paletteSize, const GnopParams& params, const char* name, GnopFile* g) {
+Status gnopCheck(const uint8_t* bitmapData, uint32_t bitmapSize, const uint8_t* paletteData,
+                 uint32_t paletteSize, const GnopParams& params, const char* name, GnopFile* g) {
   if (!g || !bitmapData || !paletteData) {
-    report("ERROR: assert : kvognopSetAndValidate : gnop must not be NULL\n");
-    return false;
+    return failure("ERROR: assert : kvognopSetAndValidate : gnop must not be NULL\n");
   }
   if (paletteSize < kGnopPaletteBytes) {
-    report("ERROR: palette size expected minimum %u is %u : %s\n", kGnopPaletteBytes, paletteSize,
-           name);
-    return false;
+    return failure("ERROR: palette size expected minimum %u is %u : %s\n", kGnopPaletteBytes,
+                   paletteSize, name);
   }
   if (params.bitmapOffset >= bitmapSize) {
-    report("ERROR: bitmap offset (0x%X) bigger or equal memory size (0x%X) : %s\n",
-           params.bitmapOffset, bitmapSize, name);
-    return false;
+    return failure("ERROR: bitmap offset (0x%X) bigger or equal memory size (0x%X) : %s\n",
+                   params.bitmapOffset, bitmapSize, name);
   }
   if (params.paletteOffset >= paletteSize) {
-    report("ERROR: palette offset (0x%X) bigger or equal memory size  (0x%X) : %s\n",
-           params.paletteOffset, paletteSize, name);
-    return false;
+    return failure("ERROR: palette offset (0x%X) bigger or equal memory size  (0x%X) : %s\n",
+                   params.paletteOffset, paletteSize, name);
   }
   g->name = name;
   g->bitmapData = bitmapData;
@@ -131,22 +130,21 @@ bool gnopCheck(const uint8_t* bitmapData, uint32_t bitmapSize, const uint8_t* pa
     g->height = params.height;
     g->bpp = params.bpp;
   } else if (!gnopDetectSize(bitmapSize, bitmapData[0], &g->width, &g->height, &g->bpp)) {
-    report("ERROR: unknown bitmap size (%u bytes) : %s\n", bitmapSize, name);
-    return false;
+    return failure("ERROR: unknown bitmap size (%u bytes) : %s\n", bitmapSize, name);
   }
   uint64_t paletteBytes = 0;
   paletteGeometry(params, paletteSize - params.paletteOffset, &paletteBytes, &g->paletteWidth,
                   &g->paletteHeight);
   uint64_t size = rawSize64(g->width, g->height, g->bpp);
   if (size > bitmapSize - params.bitmapOffset) {  // the offset is below the size
-    report("ERROR: bitmap offset (0x%X) + bitmapsize (0x%llX) bigger than memory (0x%X) : %s\n",
-           params.bitmapOffset, ull(size), bitmapSize, name);
-    return false;
+    return failure(
+        "ERROR: bitmap offset (0x%X) + bitmapsize (0x%llX) bigger than memory (0x%X) : %s\n",
+        params.bitmapOffset, ull(size), bitmapSize, name);
   }
   if (paletteBytes > paletteSize - params.paletteOffset) {
-    report("ERROR: palette offset (0x%X) + palettesize (0x%llX) bigger than memory (0x%X) : %s\n",
-           params.paletteOffset, ull(paletteBytes), paletteSize, name);
-    return false;
+    return failure(
+        "ERROR: palette offset (0x%X) + palettesize (0x%llX) bigger than memory (0x%X) : %s\n",
+        params.paletteOffset, ull(paletteBytes), paletteSize, name);
   }
   g->bitmapSize = static_cast<uint32_t>(size);
   g->bitmap = bitmapData + params.bitmapOffset;
@@ -155,21 +153,10 @@ bool gnopCheck(const uint8_t* bitmapData, uint32_t bitmapSize, const uint8_t* pa
   g->colourCount = g->bpp == 4 ? 16 : 256;
   // Every selection copies a whole 16 x 16 tile; the first must be there.
   if (!gnopTileFits(g, 0)) {
-    report("ERROR: palette geometry %ux%u holds no 16x16 palette : %s\n", g->paletteWidth,
-           g->paletteHeight, name);
-    return false;
+    return failure("ERROR: palette geometry %ux%u holds no 16x16 palette : %s\n", g->paletteWidth,
+                   g->paletteHeight, name);
   }
-  return true;
-}
-
-GnopFile* kvognopSetAndValidate(const uint8_t* bitmapData, uint32_t bitmapSize,
-                                const uint8_t* paletteData, uint32_t paletteSize,
-                                const GnopParams& params, const char* name) {
-  GnopFile* gnop = new GnopFile;
-  if (!gnopCheck(bitmapData, bitmapSize, paletteData, paletteSize, params, name, gnop))
-    exitFailure();
-  gnopSelectPalette(gnop, 0);
-  return gnop;
+  return Status();
 }
 
 uint32_t gnopPaletteCount(const GnopFile* g) {
@@ -185,15 +172,16 @@ bool gnopTileFits(const GnopFile* g, uint32_t index) {
   return end <= g->paletteBytes;
 }
 
-void gnopSelectPalette(GnopFile* g, uint32_t index) {
+void gnopSelectPalette(GnopFile* g, uint32_t index, const Messages& messages) {
   if (index >= gnopPaletteCount(g) || !gnopTileFits(g, index)) {
-    report("WARN: not valid index (%u) for multipalette, set to 0 : %s\n", index, g->name);
+    report(messages, "WARN: not valid index (%u) for multipalette, set to 0 : %s\n", index,
+           g->name);
     index = 0;
   }
   uint32_t perRow = g->paletteWidth / kGnopTile;
   uint64_t rowBytes = 4ull * g->paletteWidth;
-  const uint8_t* tile = g->paletteBase + (index / perRow) * kGnopTile * rowBytes +
-                        (index % perRow) * kGnopTile * 4;
+  const uint8_t* tile =
+      g->paletteBase + (index / perRow) * kGnopTile * rowBytes + (index % perRow) * kGnopTile * 4;
   for (uint32_t r = 0; r < kGnopTile; ++r)
     std::memcpy(g->working + r * kGnopTile * 4, tile + r * rowBytes, kGnopTile * 4);
   if (g->swizzle) paletteSwizzle(g->working, 256);
@@ -206,38 +194,42 @@ void gnopSelectSubPalette(GnopFile* g, uint32_t row) {
   g->palette = g->working + (row < kGnopTile ? row : 0) * kGnopTile * 4;
 }
 
-namespace {
-// The 32-bit ending: BMP alpha, every pixel looked up, written bottom-up
-// without palette and without reordering (the colours are BMP order already).
-void export32(GnopFile* g, const char* path) {
-  if (g->bpp != 8 && g->bpp != 4)
-    fatal("ERROR: conversion from %u-bit to 32-bit not supported : %s", g->bpp, g->name);
-  if (g->gameAlpha) paletteDoubleAlpha(g->palette, g->colourCount);
-  uint64_t pixels = static_cast<uint64_t>(g->width) * g->height;
-  if (pixels * 4 > UINT32_MAX) fatal("ERROR: cannot malloc %llu bytes.\n", ull(pixels * 4));
-  uint8_t* out = static_cast<uint8_t*>(mallocE(static_cast<uint32_t>(pixels * 4)));
-  if (g->bpp == 8)
-    pixels8To32(out, g->bitmap, g->palette, static_cast<uint32_t>(pixels));
-  else
-    pixels4To32Rows(out, g->bitmap, g->palette, g->width, g->height);
-  if (bmpSaveRaw(path, out, static_cast<int32_t>(g->width), static_cast<int32_t>(g->height), 32,
-                 nullptr, true, true, false) != 0)
-    report("ERROR: cannot save data as BMP file : %s%s\n", path, outKeptNote());
-  std::free(out);
-}
-}  // namespace
-
-void gnopExport(GnopFile* g, const char* path) {
+Result<std::vector<uint8_t>> gnopToBmp(GnopFile* g, const char* bmpName, const Messages& messages) {
   PaletteExport how;
   how.flags = g->flags;
   how.normalAlpha = !g->gameAlpha;
   std::memcpy(how.background, g->background, 3);
   how.name = g->name;
-  paletteExportColours(g->palette, g->colourCount, how);
-  if (g->output32) {
-    export32(g, path);
-    return;
-  }
-  bmpSaveRawE(path, g->bitmap, static_cast<int32_t>(g->width), static_cast<int32_t>(g->height),
-              g->bpp, g->palette);
+  paletteExportColours(g->palette, g->colourCount, how, messages);
+  if (g->output32)
+    return paletteExport32(g->bitmap, g->width, g->height, g->bpp, g->palette, !g->gameAlpha,
+                           g->name, bmpName, messages);
+  return bmpEncodeRaw(g->bitmap, static_cast<int32_t>(g->width), static_cast<int32_t>(g->height),
+                      g->bpp, g->palette, true, true, true, bmpName, messages);
+}
+
+Result<std::vector<uint8_t>> gnopBitmapToBmp(const std::vector<uint8_t>& bitmap,
+                                             const std::vector<uint8_t>& palettes,
+                                             const GnopParams& params,
+                                             const GnopExportSettings& settings, uint32_t index,
+                                             uint32_t row, const char* name, const char* bmpName,
+                                             const Messages& messages) {
+  GnopFile gnop;
+  Status checked = gnopCheck(bitmap.data(), static_cast<uint32_t>(bitmap.size()), palettes.data(),
+                             static_cast<uint32_t>(palettes.size()), params, name, &gnop);
+  if (checked.failed) return Result<std::vector<uint8_t>>{{}, checked};
+  gnop.flags = settings.flags;
+  gnop.output32 = settings.output32;
+  std::memcpy(gnop.background, settings.background, 3);
+  gnopSelectPalette(&gnop, index, messages);
+  if (gnop.bpp == 4) gnopSelectSubPalette(&gnop, row);
+  return gnopToBmp(&gnop, bmpName, messages);
+}
+
+Result<std::vector<uint8_t>> gnopBitmapFromBmp(std::vector<uint8_t> bmp, const char* bmpName,
+                                               const Messages& messages) {
+  Result<BmpImage> image = bmpRead(std::move(bmp), bmpName, messages);
+  if (!image.ok()) return Result<std::vector<uint8_t>>{{}, image.status};
+  Result<BmpRaw> raw = bmpRawFromImage(std::move(image.value), true);
+  return Result<std::vector<uint8_t>>{std::move(raw.value.pixels), raw.status};
 }

@@ -1,9 +1,10 @@
 #include "graphics/gnopmodes.h"
+#include "common/safeout.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "bmp/bmp.h"
 #include "bmp/palette.h"
@@ -11,57 +12,80 @@
 #include "frontend/frontend.h"
 #include "frontend/streams.h"
 
-GnopFile* gnopLoad(const char* bitmapPath, const char* palettePath, const GnopParams& params,
-                   const GnopExportSettings& settings) {
-  long bitmapSize = 0;
-  uint8_t* bitmap = fileLoadE(bitmapPath, &bitmapSize, 0, 0);
-  long paletteSize = bitmapSize;
-  uint8_t* palette = bitmap;
-  if (std::strcmp(bitmapPath, palettePath) != 0) palette = fileLoadE(palettePath, &paletteSize, 0, 0);
-  GnopFile* gnop = kvognopSetAndValidate(bitmap, static_cast<uint32_t>(bitmapSize), palette,
-                                         static_cast<uint32_t>(paletteSize), params, bitmapPath);
+namespace {
+std::vector<uint8_t> loadOrExit(const char* path) {
+  return valueOrExit(loadFile(path, FileWording::Plain));
+}
+
+// A BMP's raw form; one that cannot be read or is refused ends the process
+// with "ERROR: cannot load data from BMP file".
+BmpRaw bmpLoadRawE(const char* path) {
+  Result<BmpImage> image = bmpLoad(path, stderrMessages());
+  if (!image.ok()) {
+    report("%s", image.status.message.c_str());
+    fatal("ERROR: cannot load data from BMP file : %s\n", path);
+  }
+  return valueOrExit(bmpRawFromImage(std::move(image.value), true));
+}
+
+void exportTo(GnopFile* gnop, const char* path) {
+  std::vector<uint8_t> bmp = valueOrExit(gnopToBmp(gnop, path, stderrMessages()));
+  // An existing picture is replaced only by a complete one.
+  if (fileSave(path, bmp.data(), static_cast<uint32_t>(bmp.size())) < bmp.size()) {
+    if (!gnop->output32) fatal("ERROR: cannot save data as BMP file : %s%s\n", path, outKeptNote());
+    report("ERROR: cannot save data as BMP file : %s%s\n", path, outKeptNote());
+  }
+}
+}  // namespace
+
+std::unique_ptr<GnopLoaded> gnopLoad(const char* bitmapPath, const char* palettePath,
+                                     const GnopParams& params, const GnopExportSettings& settings) {
+  auto loaded = std::make_unique<GnopLoaded>();
+  loaded->bitmapFile = loadOrExit(bitmapPath);
+  if (std::strcmp(bitmapPath, palettePath) != 0) loaded->paletteFile = loadOrExit(palettePath);
+  const std::vector<uint8_t>& palette =
+      loaded->paletteFile.empty() && std::strcmp(bitmapPath, palettePath) == 0
+          ? loaded->bitmapFile
+          : loaded->paletteFile;
+  GnopFile* gnop = &loaded->gnop;
+  exitOnFailure(gnopCheck(loaded->bitmapFile.data(),
+                          static_cast<uint32_t>(loaded->bitmapFile.size()), palette.data(),
+                          static_cast<uint32_t>(palette.size()), params, bitmapPath, gnop));
+  gnopSelectPalette(gnop, 0, stderrMessages());
   gnop->flags = settings.flags;
   gnop->output32 = settings.output32;
   std::memcpy(gnop->background, settings.background, 3);
-  return gnop;
-}
-
-void gnopRelease(GnopFile* gnop) {
-  if (gnop->paletteData != gnop->bitmapData) std::free(const_cast<uint8_t*>(gnop->paletteData));
-  std::free(const_cast<uint8_t*>(gnop->bitmapData));
-  delete gnop;
+  return loaded;
 }
 
 void gnopExtractOne(GnopFile* gnop, uint32_t index, uint32_t row, const char* path) {
-  gnopSelectPalette(gnop, index);
+  gnopSelectPalette(gnop, index, stderrMessages());
   if (gnop->bpp == 4) gnopSelectSubPalette(gnop, row);
-  gnopExport(gnop, path);
+  exportTo(gnop, path);
 }
 
 void gnopExtractAll(GnopFile* gnop, bool onlyGiven, uint32_t only, const char* prefix) {
   uint32_t count = gnop->paletteBytes / kGnopPaletteBytes;
   for (uint32_t i = 0; i < count; ++i) {
     if (onlyGiven && i != only) continue;
-    gnopSelectPalette(gnop, i);
+    gnopSelectPalette(gnop, i, stderrMessages());
     char name[32];
     if (gnop->bpp != 4) {
       std::snprintf(name, sizeof name, "_%03u.bmp", i);
-      gnopExport(gnop, (prefix + std::string(name)).c_str());
+      exportTo(gnop, (prefix + std::string(name)).c_str());
       continue;
     }
     for (uint32_t j = 0; j < kGnopTile; ++j) {
       std::snprintf(name, sizeof name, "_%02ux%02u.bmp", i, j);
       gnopSelectSubPalette(gnop, j);
-      gnopExport(gnop, (prefix + std::string(name)).c_str());
+      exportTo(gnop, (prefix + std::string(name)).c_str());
     }
   }
 }
 
 void gnopCreate(const char* bmpPath, const char* bitmapPath) {
-  uint32_t width = 0, height = 0, bpp = 0;
-  uint8_t* raw = bmpLoadRawE(bmpPath, &width, &height, &bpp);
-  fileSaveE(bitmapPath, raw, bmpRawSizeFor(width, height, bpp));
-  std::free(raw);
+  BmpRaw raw = bmpLoadRawE(bmpPath);
+  fileSaveE(bitmapPath, raw.pixels.data(), static_cast<uint32_t>(raw.pixels.size()));
 }
 
 namespace {
@@ -80,42 +104,35 @@ FILE* copyToOutput(const char* bitmapPath, const char* outName) {
 
 void gnopImport(uint32_t position, const char* bitmapPath, const char* bmpPath,
                 const char* outName) {
-  uint32_t width = 0, height = 0, bpp = 0;
-  uint8_t* raw = bmpLoadRawE(bmpPath, &width, &height, &bpp);
-  uint32_t size = bmpRawSizeFor(width, height, bpp);
+  BmpRaw raw = bmpLoadRawE(bmpPath);
+  const uint32_t size = static_cast<uint32_t>(raw.pixels.size());
   FILE* target = outName ? copyToOutput(bitmapPath, outName) : fopenE(bitmapPath, "rb+");
   fseekE(target, static_cast<int32_t>(position), SEEK_SET);
-  fwriteE(raw, 1, size, target);
+  fwriteE(raw.pixels.data(), 1, size, target);
   if (outName)
     outCommit(target);
   else
     fcloseE(target);
-  std::free(raw);
 }
 
 void gnopMaskMerge(const char* bitmapPath, const char* bmpPath, const char* maskPath,
                    const char* outName) {
-  long size = 0;
-  uint8_t* bitmap = fileLoadE(bitmapPath, &size, 0, 0);
-  uint32_t width = 0, height = 0, bpp = 0, maskWidth = 0, maskHeight = 0, maskBpp = 0;
-  uint8_t* bmp = bmpLoadRawE(bmpPath, &width, &height, &bpp);
-  uint8_t* mask = bmpLoadRawE(maskPath, &maskWidth, &maskHeight, &maskBpp);
-  if (bpp != 8 && bpp != 4) report("WARN: merge support 4/8-bit bitmaps only, is %u\n", bpp);
-  uint32_t bmpSize = bmpRawSizeFor(width, height, bpp);
-  uint32_t maskSize = bmpRawSizeFor(maskWidth, maskHeight, maskBpp);
-  uint32_t bitmapSize = static_cast<uint32_t>(size);
+  std::vector<uint8_t> bitmap = loadOrExit(bitmapPath);
+  BmpRaw bmp = bmpLoadRawE(bmpPath);
+  BmpRaw mask = bmpLoadRawE(maskPath);
+  if (bmp.bpp != 8 && bmp.bpp != 4)
+    report("WARN: merge support 4/8-bit bitmaps only, is %u\n", bmp.bpp);
+  const uint32_t bmpSize = static_cast<uint32_t>(bmp.pixels.size());
+  const uint32_t maskSize = static_cast<uint32_t>(mask.pixels.size());
+  const uint32_t bitmapSize = static_cast<uint32_t>(bitmap.size());
   if (bmpSize != bitmapSize || maskSize != bitmapSize) {
-    report("ERROR: GNOP/BMP/MASK bitmap size must be same, is %u, %u, %u: %s\n", bitmapSize, bmpSize,
-           maskSize, bitmapPath);
-  } else {
-    if (bpp == 4)
-      mergeByMask4(bitmap, bmp, mask, bitmapSize);
-    else
-      mergeByMask(bitmap, bmp, mask, bitmapSize);
-    const char* target = outName ? outName : bitmapPath;
-    fileSaveE(target, bitmap, bitmapSize);
+    report("ERROR: GNOP/BMP/MASK bitmap size must be same, is %u, %u, %u: %s\n", bitmapSize,
+           bmpSize, maskSize, bitmapPath);
+    return;
   }
-  std::free(mask);
-  std::free(bmp);
-  std::free(bitmap);
+  if (bmp.bpp == 4)
+    mergeByMask4(bitmap.data(), bmp.pixels.data(), mask.pixels.data(), bitmapSize);
+  else
+    mergeByMask(bitmap.data(), bmp.pixels.data(), mask.pixels.data(), bitmapSize);
+  fileSaveE(outName ? outName : bitmapPath, bitmap.data(), bitmapSize);
 }

@@ -1,25 +1,25 @@
-// What kvognop does with a picture: export with one or all palettes, and
-// write BMP pixels back (whole, at a position, or merged through a mask).
+// What kvognop does with a picture, front end: export with one or all
+// palettes, and write BMP pixels back (whole, at a position, or merged
+// through a mask). Each prints its messages and ends the process on a
+// failure that stops the run.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "graphics/gnop.h"
 
-// The export settings of the command line.
-struct GnopExportSettings {
-  uint32_t flags = 0x30;
-  bool output32 = false;
-  uint8_t background[3] = {0, 0, 0};
+// A checked picture together with the file bytes it points into.
+struct GnopLoaded {
+  std::vector<uint8_t> bitmapFile, paletteFile;  // paletteFile empty: the bitmap file
+  GnopFile gnop;
 };
 
-// Loads BITMAP and MPALETTES (one buffer when the paths are the same text)
-// and checks them; ends the process on a failure.
-GnopFile* gnopLoad(const char* bitmapPath, const char* palettePath, const GnopParams& params,
-                   const GnopExportSettings& settings);
-
-// Frees what gnopLoad allocated: both file buffers (one when shared) and the record.
-void gnopRelease(GnopFile* gnop);
+// Loads BITMAP and MPALETTES (one buffer when the paths are the same text),
+// checks them and selects palette 0; ends the process on a failure.
+std::unique_ptr<GnopLoaded> gnopLoad(const char* bitmapPath, const char* palettePath,
+                                     const GnopParams& params, const GnopExportSettings& settings);
 
 // -e: palette `index`, for 4-bit pictures sub-palette `row`.
 void gnopExtractOne(GnopFile* gnop, uint32_t index, uint32_t row, const char* path);

@@ -4,7 +4,10 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/outcome.h"
 
 enum : uint32_t {
   kGwhHeaderSize = 16,
@@ -13,48 +16,37 @@ enum : uint32_t {
   kGwhPaletteEntries = 256,
 };
 
+// A checked ".gwh" file; the palette and pixels lie at their fixed offsets.
 struct GwhFile {
   uint32_t width = 0;
   uint32_t height = 0;
-  uint8_t* palette = nullptr;  // data + 16
-  uint8_t* pixels = nullptr;   // data + 1040
-  uint32_t pixelCount = 0;     // width * height
-  uint8_t* data = nullptr;     // the whole file (owned)
-  uint32_t size = 0;
-  const char* name = nullptr;  // the path the file was read from
-  uint8_t key = 0;             // the index "-m" does not import
+  uint32_t pixelCount = 0;  // width * height
+  std::vector<uint8_t> data;
+  std::string name;
+  uint8_t* palette() { return data.data() + kGwhHeaderSize; }
+  uint8_t* pixels() { return data.data() + kGwhPixelsOffset; }
 };
 
-enum class GwhMode { None, Print, Export, Import, Create };
-
-struct GwhOptions {
-  GwhMode mode = GwhMode::None;
-  const char* first = nullptr;
-  const char* second = nullptr;
-  const char* third = nullptr;  // optional
-  bool mask = false;            // "-m"
-  bool noChange = false;        // "-n"
-  bool green = false;           // "-g"
+// How the colours are converted: "-n" and "-g".
+struct GwhColours {
+  bool noChange = false;
+  bool green = false;
 };
 
-// Fills the record from gwh->data and gwh->size and checks it; ends the
-// process on a fatal finding.
-void kvogwhSetAndValidate(GwhFile* gwh);
-// The same checks and messages, returning 1 instead of ending the process.
-int gwhCheck(GwhFile* gwh);
-// Reads and checks a ".gwh" file; ends the process when it cannot.
-GwhFile gwhLoad(const char* path);
-void gwhFree(GwhFile* gwh);
-// The "-p" listing.
-void gwhPrint(const GwhFile* gwh, FILE* stream);
+// The checks of a ".gwh" file: yes (ok) or the reason (one ERROR line). The
+// warning about bytes 8-16 goes to `messages`.
+Status gwhCheck(const uint8_t* data, size_t size, const char* name, const Messages& messages);
+// A checked ".gwh" picture from its bytes.
+Result<GwhFile> gwhRead(std::vector<uint8_t> bytes, const char* name, const Messages& messages);
 
-// kvogwh's way of reading a BMP: a file that cannot be read ends the process
-// with "ERROR: cannot load file to memory : %s : %s\n"; a file refused by the
-// BMP checks gives null. Pixel bytes keep the BMP order.
-struct BmpImage;
-BmpImage* gwhBmpLoad(const char* path);
-
-void gwhPrintMode(const GwhOptions& opt);
-void gwhExport(const GwhOptions& opt);
-void gwhCreate(const GwhOptions& opt);
-void gwhImport(const GwhOptions& opt);
+// "-e": the picture as the bytes of an 8-bit BMP file (`bmpName` named in
+// its failure).
+Result<std::vector<uint8_t>> gwhToBmp(GwhFile gwh, const GwhColours& colours, const char* bmpName,
+                                      const Messages& messages);
+// "-c": a new ".gwh" from the bytes of an 8-bit BMP, palette included.
+Result<std::vector<uint8_t>> gwhFromBmp(std::vector<uint8_t> bmp, const char* bmpName,
+                                        const GwhColours& colours, const Messages& messages);
+// "-i": the pixels of an edited BMP put into the picture, whose header and
+// palette stay; with `mask` pixels of index 0 are not taken.
+Status gwhImportBmp(GwhFile& gwh, std::vector<uint8_t> bmp, const char* bmpName, bool mask,
+                    const Messages& messages);

@@ -73,13 +73,13 @@ GnopOptions gOptions;
   std::exit(status);
 }
 
-
 // "-eX" or "-eX,Y": palette X and sub-palette Y, decimal.
 void parseExtractOne(const char* text) {
   if (!*text) return;
   char* end = nullptr;
   gOptions.paletteIndex = static_cast<uint32_t>(strtolE(text, &end, 10, true));
-  if (*end && end[1]) gOptions.subPalette = static_cast<uint32_t>(strtolE(end + 1, nullptr, 10, true));
+  if (*end && end[1])
+    gOptions.subPalette = static_cast<uint32_t>(strtolE(end + 1, nullptr, 10, true));
 }
 
 // Scans the options; returns the index of the first file argument.
@@ -101,7 +101,8 @@ int parseOptions(int argc, char** argv) {
       case 'a':
         o.mode = Mode::ExtractAll;
         o.onlyGiven = arg[2] != '\0';
-        if (o.onlyGiven) o.paletteIndex = static_cast<uint32_t>(strtolE(arg + 2, nullptr, 10, true));
+        if (o.onlyGiven)
+          o.paletteIndex = static_cast<uint32_t>(strtolE(arg + 2, nullptr, 10, true));
         break;
       case 'i':
         o.mode = Mode::Import;
@@ -117,14 +118,15 @@ int parseOptions(int argc, char** argv) {
       case 's':
       case 't':
         pictureColourOption(asciiLower(arg[1]), third, &o.colours);
-        if (asciiLower(arg[1]) == 't' && third == 'a') gnopParseNumbers(arg + 3, o.background, 3);
+        if (asciiLower(arg[1]) == 't' && third == 'a')
+          exitOnFailure(gnopParseNumbers(arg + 3, o.background, 3).status);
         break;
       case 'p':
         if ((third == 'b' || third == 'p') && i + 1 < argc) {
           if (third == 'b')
-            gnopParseBitmapParams(argv[++i], &o.params);
+            exitOnFailure(gnopParseBitmapParams(argv[++i], &o.params));
           else
-            gnopParsePaletteParams(argv[++i], &o.params);
+            exitOnFailure(gnopParsePaletteParams(argv[++i], &o.params));
         }
         break;
       default:
@@ -172,12 +174,11 @@ void runExtract(const Files& a) {
   if (!a.f[1]) fatal("ERROR: expected PALETTE parameter\n");
   if (!a.f[2]) fatal("ERROR: expected BMPFILE parameter\n");
   const GnopOptions& o = gOptions;
-  GnopFile* gnop = gnopLoad(a.f[0], a.f[1], o.params, exportSettings());
+  std::unique_ptr<GnopLoaded> loaded = gnopLoad(a.f[0], a.f[1], o.params, exportSettings());
   if (o.mode == Mode::ExtractOne)
-    gnopExtractOne(gnop, o.paletteIndex, o.subPalette, a.f[2]);
+    gnopExtractOne(&loaded->gnop, o.paletteIndex, o.subPalette, a.f[2]);
   else
-    gnopExtractAll(gnop, o.onlyGiven, o.paletteIndex, a.f[2]);
-  gnopRelease(gnop);
+    gnopExtractAll(&loaded->gnop, o.onlyGiven, o.paletteIndex, a.f[2]);
 }
 }  // namespace
 

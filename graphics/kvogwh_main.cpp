@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "frontend/frontend.h"
-#include "graphics/gwh.h"
+#include "graphics/gwhmodes.h"
 #include "platform/platform.h"
 
 namespace {

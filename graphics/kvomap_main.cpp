@@ -83,7 +83,6 @@ MapOptions gOptions;
   std::exit(status);
 }
 
-
 // "E", "E,B", "Y,E,B" or "Y,E,B,P" with any one character between numbers.
 void parseIndexList(const char* text, MapIndex* at) {
   uint32_t v[4] = {0, 0, 0, 0};
@@ -242,24 +241,31 @@ void takeFiles(int argc, char** argv, int first) {
   }
 }
 
-void applySettings(MapFile* map) {
-  const MapOptions& o = gOptions;
-  map->prefix = o.prefix;
-  map->output32 = o.colours.output32;
-  map->importPalette = o.importPalette;
-  map->rangeGiven = o.rangeGiven;
-  map->ynscRange = o.ynscRange;
-  map->entryRange = o.entryRange;
-  map->bitmapRange = o.bitmapRange;
-  map->paletteFlags = paletteFlagsOf(o.colours);
+MapSettings settingsOf(const MapOptions& o) {
+  MapSettings s;
+  s.output32 = o.colours.output32;
+  s.importPalette = o.importPalette;
+  s.rangeGiven = o.rangeGiven;
+  s.ynscRange = o.ynscRange;
+  s.entryRange = o.entryRange;
+  s.bitmapRange = o.bitmapRange;
+  s.paletteFlags = paletteFlagsOf(o.colours);
+  return s;
 }
 
-void runPrint(const MapFile* map) {
+// The index of a single-bitmap mode; an index out of range is reported.
+bool indexInRange(const MapFile& map, const MapIndex& at) {
+  Status checked = mapCheckIndex(map, at);
+  if (checked.failed) report("%s", checked.message.c_str());
+  return checked.ok();
+}
+
+void runPrint(const MapFile& map) {
   const MapOptions& o = gOptions;
   FILE* out = o.outFile ? fopenE(o.outFile, "w") : stdout;
   if (o.listing == Listing::Info) mapPrintInfo(map, out);
-  if (o.listing == Listing::Gnop) mapPrintGnopLines(map, out);
-  if (o.listing == Listing::Map) mapPrintMapLines(map, out);
+  if (o.listing == Listing::Gnop) mapPrintGnopLines(map, o.prefix, out);
+  if (o.listing == Listing::Map) mapPrintMapLines(map, o.prefix, out);
   if (o.outFile) fcloseE(out);
 }
 }  // namespace
@@ -276,29 +282,28 @@ int main(int argc, char** argv) {
     usageExit(1);
   }
   takeFiles(argc, argv, first);
-  MapFile* map = mapLoad(o.mapFile);
-  applySettings(map);
+  MapFile map = mapLoad(o.mapFile);
+  const MapSettings settings = settingsOf(o);
   switch (o.mode) {
     case Mode::Print:
       runPrint(map);
       break;
     case Mode::ExtractAll:
-      mapExtractAll(map);
+      mapExtractAll(map, settings, o.prefix);
       break;
     case Mode::ExtractOne:
-      if (mapCheckIndex(map, o.index)) mapExtractBitmap(map, o.index, o.outFile);
+      if (indexInRange(map, o.index)) mapExtractBitmap(map, o.index, settings, o.outFile);
       break;
     case Mode::ImportAll:
-      mapImportAll(map);
+      mapImportAll(map, settings, o.prefix);
       mapSave(map, o.outFile ? o.outFile : o.mapFile);
       break;
     case Mode::ImportOne:
-      if (mapCheckIndex(map, o.index)) mapImportBitmap(map, o.index, o.bmpFile);
+      if (indexInRange(map, o.index)) mapImportBitmap(map, o.index, settings, o.bmpFile);
       mapSave(map, o.outFile ? o.outFile : o.mapFile);
       break;
     case Mode::None:
       break;
   }
-  mapFree(map);
   return 0;
 }

@@ -1,13 +1,9 @@
 #include "graphics/map1.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "common/le.h"
-#include "frontend/files.h"
-#include "frontend/frontend.h"
-#include "frontend/streams.h"
 
 namespace {
 const char kMagic[] = "MAP1";
@@ -22,41 +18,42 @@ uint32_t ynscEntryCount(const uint8_t* data, uint32_t size, uint32_t dataStart) 
   return static_cast<uint64_t>(dataStart) + 4 <= size ? rd32(data + dataStart) : 0;
 }
 
-bool checkHeader(const uint8_t* data, uint32_t size, const char* name) {
+Status checkHeader(const uint8_t* data, uint32_t size, const char* name, const Messages& messages) {
   if (!data) {
-    report("ERROR: assert : kvomapValidate : map must not be NULL\n");
-    return false;
+    return failure("ERROR: assert : kvomapValidate : map must not be NULL\n");
   }
   if (size < kMapMinFileSize) {
-    report("ERROR: file must have at last %u bytes , have %u : %s\n", kMapMinFileSize, size, name);
-    return false;
+    return failure("ERROR: file must have at last %u bytes , have %u : %s\n", kMapMinFileSize, size,
+                   name);
   }
-  if (std::memcmp(data, kMagic, 4) != 0) report("WARN: file dont start with '%s' : %s\n", kMagic, name);
+  if (std::memcmp(data, kMagic, 4) != 0)
+    report(messages, "WARN: file dont start with '%s' : %s\n", kMagic, name);
   if (rd32(data + 4) || rd32(data + 8) || rd32(data + 12))
-    report("WARN: file bytes 5-16 expected zero: %s\n", name);
+    report(messages, "WARN: file bytes 5-16 expected zero: %s\n", name);
   uint32_t chain = rd32(data + 16);
   if (chain == 0) {
-    report("ERROR: offset for YNSC section is 0 = not present, nothing to do : %s\n", name);
-    return false;
+    return failure("ERROR: offset for YNSC section is 0 = not present, nothing to do : %s\n", name);
   }
   if (chain > size) {
-    report("ERROR: offset for YNSC section %u bigger than file size %u : %s\n", chain, size, name);
-    return false;
+    return failure("ERROR: offset for YNSC section %u bigger than file size %u : %s\n", chain, size,
+                   name);
   }
   if (static_cast<uint64_t>(chain) + kMapMinChainSize > size) {
-    report("ERROR: offset+minsize for YNSC section %llu bigger than file size %u : %s\n",
-           static_cast<unsigned long long>(chain) + kMapMinChainSize, size, name);
-    return false;
+    return failure("ERROR: offset+minsize for YNSC section %llu bigger than file size %u : %s\n",
+                   static_cast<unsigned long long>(chain) + kMapMinChainSize, size, name);
   }
-  return true;
+  return Status();
 }
 
-uint32_t sectionDataSize(const uint8_t* data, uint32_t offset) { return 16 * rd32(data + offset + 4); }
+uint32_t sectionDataSize(const uint8_t* data, uint32_t offset) {
+  return 16 * rd32(data + offset + 4);
+}
 
 // Checks the YNSC section at `offset` and every entry in it.
-bool checkYnsc(const uint8_t* data, uint32_t size, uint32_t offset, const char* name,
-               MapSection* section) {
-  if (!mapSectionCheck(offset, data, size, "YNSC", name)) return false;
+Status checkYnsc(const uint8_t* data, uint32_t size, uint32_t offset, const char* name,
+                 MapSection* section, const Messages& messages) {
+  if (Status checked = mapSectionCheck(offset, data, size, "YNSC", name, messages); checked.failed)
+    return checked;
   section->offset = offset;
   section->dataSize = sectionDataSize(data, offset);
   uint32_t dataStart = offset + kMapSectionHeadSize;
@@ -70,48 +67,45 @@ bool checkYnsc(const uint8_t* data, uint32_t size, uint32_t offset, const char* 
       // One starting past the data is measured as far as the file holds it.
       if (at >= dataEnd && mapReadEntry(data, static_cast<uint32_t>(at), size, &entry, &needed))
         needed = entry.length;
-      report("ERROR: YNSC %u-th entry data outside givem memory : 0x%llX > 0x%X : %s\n", j,
-             static_cast<unsigned long long>(needed), section->dataSize, name);
-      return false;
+      return failure("ERROR: YNSC %u-th entry data outside givem memory : 0x%llX > 0x%X : %s\n", j,
+                     static_cast<unsigned long long>(needed), section->dataSize, name);
     }
     // A slot holds at least its head; smaller ones would let a count of
     // millions of empty slots pass.
     if ((entry.bitmapCount && entry.bitmapSlotSize < kMapSlotHead) ||
         (entry.paletteCount && entry.paletteSlotSize < kMapSlotHead)) {
-      report("ERROR: YNSC %u-th entry slot smaller than its head : bitmaps 0x%X, palettes 0x%X : %s\n",
-             j, entry.bitmapSlotSize, entry.paletteSlotSize, name);
-      return false;
+      return failure(
+          "ERROR: YNSC %u-th entry slot smaller than its head : bitmaps 0x%X, palettes 0x%X : %s\n",
+          j, entry.bitmapSlotSize, entry.paletteSlotSize, name);
     }
     section->entries.push_back(entry);
     at += entry.length;
   }
-  return true;
+  return Status();
 }
 }  // namespace
 
-bool mapSectionCheck(uint32_t offset, const uint8_t* data, uint32_t size, const char* tag,
-                     const char* name) {
+Status mapSectionCheck(uint32_t offset, const uint8_t* data, uint32_t size, const char* tag,
+                       const char* name, const Messages& messages) {
   if (size < kMapSectionHeadSize) {
-    report("ERROR: for %s section should be at last 0x%X bytes in memory, is 0x%X : %s\n", tag,
-           kMapSectionHeadSize, size, name);
-    return false;
+    return failure("ERROR: for %s section should be at last 0x%X bytes in memory, is 0x%X : %s\n",
+                   tag, kMapSectionHeadSize, size, name);
   }
   if (offset >= size) {
-    report("ERROR: %s section pointer after file data : offset 0x%X : %s\n", tag, offset, name);
-    return false;
+    return failure("ERROR: %s section pointer after file data : offset 0x%X : %s\n", tag, offset,
+                   name);
   }
   // The header itself must be inside before its data size can be read.
   uint64_t end = static_cast<uint64_t>(offset) + kMapSectionHeadSize;
   if (end <= size) end += 16ull * rd32(data + offset + 4);
   if (end > size) {
-    report("ERROR: %s section ptr+size after file data : offset 0x%llX : %s\n", tag,
-           static_cast<unsigned long long>(end), name);
-    return false;
+    return failure("ERROR: %s section ptr+size after file data : offset 0x%llX : %s\n", tag,
+                   static_cast<unsigned long long>(end), name);
   }
   if (std::memcmp(data + offset, tag, 4) != 0)
-    report("WARN: %s section (expected at pos 0x%X) dont start with '%s' : %s\n", tag,
+    report(messages, "WARN: %s section (expected at pos 0x%X) dont start with '%s' : %s\n", tag,
            offset + kMapSectionHeadSize, tag, name);
-  return true;
+  return Status();
 }
 
 bool mapReadEntry(const uint8_t* data, uint32_t offset, uint32_t limit, MapEntry* entry,
@@ -128,7 +122,7 @@ bool mapReadEntry(const uint8_t* data, uint32_t offset, uint32_t limit, MapEntry
   e.drawHeight = rd32(p + 8);
   e.x = static_cast<int32_t>(rd32(p + 12));
   e.y = static_cast<int32_t>(rd32(p + 16));
-  e.listCount = rd32(p + 144);
+  e.listCount = rd32(p + kMapEntryListCount);
   uint64_t bitmapGroup = kMapEntryListOffset + listBytes(e.listCount);
   uint64_t length = kMapEntryFixedSize + listBytes(e.listCount);
   if (!fits(bitmapGroup + kMapBitmapGroupHead)) {
@@ -164,27 +158,27 @@ bool mapReadEntry(const uint8_t* data, uint32_t offset, uint32_t limit, MapEntry
   return true;
 }
 
-bool mapCheck(uint8_t* data, uint32_t size, const char* name, MapFile* map) {
-  map->data = data;
+Status mapCheck(const uint8_t* data, uint32_t size, const char* name, MapFile* map,
+                const Messages& messages) {
   map->size = size;
   map->name = name;
-  if (!checkHeader(data, size, name)) return false;
-  map->header = data + 16;
+  if (Status checked = checkHeader(data, size, name, messages); checked.failed) return checked;
   uint32_t at = rd32(data + 16);
-  if (!mapSectionCheck(at, data, size, "YNDT", name)) return false;
+  if (Status checked = mapSectionCheck(at, data, size, "YNDT", name, messages); checked.failed)
+    return checked;
   uint32_t yndtSize = sectionDataSize(data, at);
-  if (yndtSize != 0) report("WARN: YNDT section data size expected zero: %s\n", name);
+  if (yndtSize != 0) report(messages, "WARN: YNDT section data size expected zero: %s\n", name);
   at += kMapSectionHeadSize + yndtSize;
 
-  if (!mapSectionCheck(at, data, size, "YNPR", name)) return false;
+  if (Status checked = mapSectionCheck(at, data, size, "YNPR", name, messages); checked.failed)
+    return checked;
   uint32_t ynprUnits = rd32(data + at + 4);
   if (ynprUnits != 1)
-    report("WARN: YNPR section size should be 16 bytes, is %u*16: %s\n", ynprUnits, name);
+    report(messages, "WARN: YNPR section size should be 16 bytes, is %u*16: %s\n", ynprUnits, name);
   uint32_t countAt = at + kMapSectionHeadSize;
   if (static_cast<uint64_t>(countAt) + 4 > size) {
-    report("ERROR: %s section ptr+size after file data : offset 0x%X : %s\n", "YNPR", countAt + 4,
-           name);
-    return false;
+    return failure("ERROR: %s section ptr+size after file data : offset 0x%X : %s\n", "YNPR",
+                   countAt + 4, name);
   }
   map->ynscCount = rd32(data + countAt);
   at = countAt + 16 * ynprUnits;
@@ -193,53 +187,32 @@ bool mapCheck(uint8_t* data, uint32_t size, const char* name, MapFile* map) {
   map->sections.clear();
   for (uint32_t i = 0; i < map->ynscCount; ++i) {
     MapSection section;
-    if (!checkYnsc(data, size, at, name, &section)) return false;
+    if (Status checked = checkYnsc(data, size, at, name, &section, messages); checked.failed)
+      return checked;
     at = section.offset + kMapSectionHeadSize + section.dataSize;
     map->sections.push_back(std::move(section));
   }
-  map->paletteFlags = kMapDefaultFlags;
-  map->rangeGiven = false;
-  map->ynscRange = map->entryRange = map->bitmapRange = IndexRange();
-  map->output32 = false;
-  map->importPalette = false;
-  return true;
+  return Status();
 }
 
-MapFile* kvomapValidate(uint8_t* data, uint32_t size, const char* name) {
-  MapFile* map = new MapFile;
-  if (!mapCheck(data, size, name, map)) {
-    mapFree(map);
-    exitFailure();
-  }
-  return map;
-}
-
-MapFile* mapLoad(const char* path) {
-  long size = 0;
-  uint8_t* data = fileLoadE(path, &size, 0, 0);
-  return kvomapValidate(data, static_cast<uint32_t>(size), path);
-}
-
-void mapFree(MapFile* map) {
-  if (!map) return;
-  std::free(map->data);
-  delete map;
-}
-
-void mapSave(const MapFile* map, const char* path) {
-  outSave(path, map->data, map->size);
+Result<MapFile> mapRead(std::vector<uint8_t> bytes, const char* name, const Messages& messages) {
+  Result<MapFile> result;
+  result.status =
+      mapCheck(bytes.data(), static_cast<uint32_t>(bytes.size()), name, &result.value, messages);
+  if (result.ok()) result.value.data = std::move(bytes);
+  return result;
 }
 
 uint64_t mapEntryLength(const uint8_t* entry) {
   const uint8_t* bg = mapBitmapGroup(entry);
   const uint8_t* pg = mapPaletteGroup(entry);
-  return kMapEntryFixedSize + listBytes(rd32(entry + 144)) +
+  return kMapEntryFixedSize + listBytes(rd32(entry + kMapEntryListCount)) +
          static_cast<uint64_t>(rd32(bg + 24)) * rd32(bg + 28) +
          static_cast<uint64_t>(rd32(pg + 40)) * rd32(pg + 44);
 }
 
 const uint8_t* mapBitmapGroup(const uint8_t* entry) {
-  return entry + kMapEntryListOffset + listBytes(rd32(entry + 144));
+  return entry + kMapEntryListOffset + listBytes(rd32(entry + kMapEntryListCount));
 }
 
 const uint8_t* mapPaletteGroup(const uint8_t* entry) {
@@ -262,22 +235,22 @@ bool slotsSame(const uint8_t* slots, uint32_t count, uint32_t slotSize, uint32_t
 }  // namespace
 
 bool mapAllBitmapsSame(const MapFile* map, const MapEntry& e) {
-  return e.bitmapCount > 1 && slotsSame(map->data + e.bitmapGroup + kMapBitmapGroupHead,
+  return e.bitmapCount > 1 && slotsSame(map->data.data() + e.bitmapGroup + kMapBitmapGroupHead,
                                         e.bitmapCount, e.bitmapSlotSize, 0, e.bitmapCount - 1);
 }
 
 bool mapAllPalettesSame(const MapFile* map, const MapEntry& e) {
-  return e.paletteCount > 1 && slotsSame(map->data + e.paletteGroup + kMapPaletteGroupHead,
+  return e.paletteCount > 1 && slotsSame(map->data.data() + e.paletteGroup + kMapPaletteGroupHead,
                                          e.paletteCount, e.paletteSlotSize, 0, e.paletteCount - 1);
 }
 
 bool mapLastTwoPalettesSame(const MapFile* map, const MapEntry& e) {
   return e.paletteCount >= 2 &&
-         slotsSame(map->data + e.paletteGroup + kMapPaletteGroupHead, e.paletteCount,
+         slotsSame(map->data.data() + e.paletteGroup + kMapPaletteGroupHead, e.paletteCount,
                    e.paletteSlotSize, e.paletteCount - 2, e.paletteCount - 1);
 }
 
 bool mapFirstTwoPalettesSame(const MapFile* map, const MapEntry& e) {
-  return e.paletteCount >= 2 && slotsSame(map->data + e.paletteGroup + kMapPaletteGroupHead,
+  return e.paletteCount >= 2 && slotsSame(map->data.data() + e.paletteGroup + kMapPaletteGroupHead,
                                           e.paletteCount, e.paletteSlotSize, 0, 1);
 }

@@ -5,7 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
+
+#include "common/outcome.h"
 
 enum : uint32_t {
   kMapMinFileSize = 128,
@@ -13,6 +16,7 @@ enum : uint32_t {
   kMapSectionHeadSize = 16,
   kMapEntryFixedSize = 240,  // entry head + list head + both group heads
   kMapEntryListOffset = 160,
+  kMapEntryListCount = 144,  // where an entry stores its list's length
   kMapBitmapGroupHead = 32,
   kMapPaletteGroupHead = 48,
   kMapSlotHead = 16,
@@ -41,21 +45,24 @@ struct MapEntry {
 };
 
 struct MapSection {
-  uint32_t offset = 0;     // the section header
-  uint32_t dataSize = 0;   // bytes of data (16 x the stored unit count)
+  uint32_t offset = 0;    // the section header
+  uint32_t dataSize = 0;  // bytes of data (16 x the stored unit count)
   std::vector<MapEntry> entries;
 };
 
-// A loaded and checked map file together with the run's settings.
+// A loaded and checked map file.
 struct MapFile {
-  uint8_t* data = nullptr;  // the whole file (owned)
+  std::vector<uint8_t> data;  // the whole file
   uint32_t size = 0;
-  const uint8_t* header = nullptr;  // file offset 16
   uint32_t ynscCount = 0;
   uint32_t firstYnsc = 0;  // file offset of the first YNSC section
   std::vector<MapSection> sections;
-  const char* name = nullptr;
-  const char* prefix = nullptr;
+  std::string name;
+};
+
+// What a run of the picture walks does: palette flags of the export options,
+// 32-bit output, palette import and the chosen ranges.
+struct MapSettings {
   uint32_t paletteFlags = kMapDefaultFlags;
   bool output32 = false;
   bool importPalette = false;
@@ -63,21 +70,17 @@ struct MapFile {
   IndexRange ynscRange, entryRange, bitmapRange;
 };
 
-// Checks the file and fills `map` (which takes `data`); prints each finding
-// and returns false at the first fatal one. Never ends the process.
-bool mapCheck(uint8_t* data, uint32_t size, const char* name, MapFile* map);
-// mapCheck that ends the process with status 1 on a fatal finding.
-MapFile* kvomapValidate(uint8_t* data, uint32_t size, const char* name);
-MapFile* mapLoad(const char* path);
-void mapFree(MapFile* map);
-// Writes the whole buffer to `path` through a temporary file beside it, so
-// the file is replaced only after a complete write.
-void mapSave(const MapFile* map, const char* path);
+// Checks the file and fills the layout of `map` (not its data); the failure
+// is the first fatal finding, warnings go to `messages`.
+Status mapCheck(const uint8_t* data, uint32_t size, const char* name, MapFile* map,
+                const Messages& messages);
+// A checked map file from its bytes.
+Result<MapFile> mapRead(std::vector<uint8_t> bytes, const char* name, const Messages& messages);
 
-// Checks one section header at `offset`; prints and returns false on a fatal
-// finding, warns (and returns true) when only the tag differs.
-bool mapSectionCheck(uint32_t offset, const uint8_t* data, uint32_t size, const char* tag,
-                     const char* name);
+// Checks one section header at `offset`: fails on a fatal finding, warns
+// when only the tag differs.
+Status mapSectionCheck(uint32_t offset, const uint8_t* data, uint32_t size, const char* tag,
+                       const char* name, const Messages& messages);
 
 // Position rules of an entry already known to lie inside the file.
 uint64_t mapEntryLength(const uint8_t* entry);

@@ -2,14 +2,11 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstdlib>
 #include <cstring>
+#include <utility>
 
-#include "frontend/files.h"
-#include "frontend/frontend.h"
+#include "common/fileio.h"
 #include "texttable/lookup.h"
-
-static CharTable g_table;
 
 namespace {
 
@@ -31,7 +28,8 @@ unsigned hexDigitValue(uint8_t c) {
 // counting never goes back past the start of the scanned range.
 bool isActive(const uint8_t* rangeStart, const uint8_t* at) {
   size_t backslashes = 0;
-  while (at - backslashes > rangeStart && at[-1 - static_cast<std::ptrdiff_t>(backslashes)] == kBackslash)
+  while (at - backslashes > rangeStart &&
+         at[-1 - static_cast<std::ptrdiff_t>(backslashes)] == kBackslash)
     ++backslashes;
   return backslashes % 2 == 0;
 }
@@ -72,7 +70,8 @@ int32_t unescape(uint8_t* side, int32_t length) {
       r += 2;
     } else if (left >= 2 && side[r + 1] == 'x') {
       if (left >= 4 && isHexDigit(side[r + 2]) && isHexDigit(side[r + 3])) {
-        side[w++] = static_cast<uint8_t>(hexDigitValue(side[r + 2]) * 16 + hexDigitValue(side[r + 3]));
+        side[w++] =
+            static_cast<uint8_t>(hexDigitValue(side[r + 2]) * 16 + hexDigitValue(side[r + 3]));
         r += 4;
       } else {
         // Not a byte escape: the four bytes stay as they are.
@@ -104,17 +103,17 @@ void encodeMarker(uint8_t* marker) {
   marker[1] = static_cast<uint8_t>(hexDigitValue(marker[2]) * 16 + hexDigitValue(marker[3]));
 }
 
-void applyDirective(const uint8_t* equals, const uint8_t* lineEnd) {
+void applyDirective(const uint8_t* equals, const uint8_t* lineEnd, CharTable& table) {
   static const char kSkip[] = "skipmode";
-  if (lineEnd - (equals + 1) >= 8 && std::memcmp(equals + 1, kSkip, 8) == 0)
-    g_table.skipMode = true;
+  if (lineEnd - (equals + 1) >= 8 && std::memcmp(equals + 1, kSkip, 8) == 0) table.skipMode = true;
 }
 
 // Parses one line holding an active "=" into the next entry; false when the
 // line gives no entry.
-bool parseLine(uint8_t* line, uint8_t* equals, uint8_t* lineEnd, TableEntry* entry) {
+bool parseLine(uint8_t* line, uint8_t* equals, uint8_t* lineEnd, CharTable& table,
+               const Messages& messages) {
   if (equals == line) {
-    applyDirective(equals, lineEnd);
+    applyDirective(equals, lineEnd, table);
     return false;
   }
   uint8_t* right = equals + 1;
@@ -127,21 +126,23 @@ bool parseLine(uint8_t* line, uint8_t* equals, uint8_t* lineEnd, TableEntry* ent
     rightMarker = findMarker(right, 0, rightLength);
     if (rightMarker >= 0 && findMarker(right, rightMarker + 4, rightLength) >= 0) second = true;
     if (second) {
-      report("ERROR: currently supported only 1 copys char in string\n");
+      report(messages, "ERROR: currently supported only 1 copys char in string\n");
       return false;
     }
     encodeMarker(line + leftMarker);
     if (rightMarker >= 0) encodeMarker(right + rightMarker);
   }
-  *entry = TableEntry{line, leftLength, right, rightLength, leftMarker, rightMarker};
+  table.forward.push_back(
+      TableEntry{line, leftLength, right, rightLength, leftMarker, rightMarker});
   return true;
 }
 
 int32_t sortKey(const TableEntry& e) { return e.leftMarker >= 0 ? e.leftMarker : e.leftLength; }
 
-void sortForLookup(TableEntry* entries, uint32_t count) {
-  std::stable_sort(entries, entries + count,
-                   [](const TableEntry& a, const TableEntry& b) { return sortKey(a) > sortKey(b); });
+void sortForLookup(std::vector<TableEntry>& entries) {
+  std::stable_sort(entries.begin(), entries.end(), [](const TableEntry& a, const TableEntry& b) {
+    return sortKey(a) > sortKey(b);
+  });
 }
 
 TableEntry swapped(const TableEntry& e) {
@@ -150,11 +151,11 @@ TableEntry swapped(const TableEntry& e) {
 
 // Largest produced/searched length ratio; entries whose searched side is
 // empty can never match, so they do not count.
-double sizeRatio(const TableEntry* entries, uint32_t count) {
+double sizeRatio(const std::vector<TableEntry>& entries) {
   double ratio = 1.0;
-  for (uint32_t i = 0; i < count; ++i) {
-    if (entries[i].leftLength <= 0) continue;
-    ratio = std::max(ratio, static_cast<double>(entries[i].rightLength) / entries[i].leftLength);
+  for (const TableEntry& e : entries) {
+    if (e.leftLength <= 0) continue;
+    ratio = std::max(ratio, static_cast<double>(e.rightLength) / e.leftLength);
   }
   return ratio;
 }
@@ -168,70 +169,58 @@ size_t countCrLf(const uint8_t* buffer, uint32_t length) {
 
 }  // namespace
 
-bool tblParse(uint8_t* buffer, uint32_t length) {
-  if (!buffer) return false;
-  tblFree();
-  size_t lines = countCrLf(buffer, length) + 1;
-  TableEntry* block = static_cast<TableEntry*>(std::malloc(2 * lines * sizeof(TableEntry)));
-  if (!block) {
-    report("TBL:Memory alloc error: %ld bytes\n", static_cast<long>(24 * lines));
-    std::free(buffer);
-    return false;
-  }
-  g_table.buffer = buffer;
-  g_table.forward = block;
-  g_table.reverse = block + lines;
-
-  uint32_t count = 0;
-  uint8_t* end = buffer + length;
-  uint8_t* line = buffer;
+CharTable tblParse(std::vector<uint8_t> fileBytes, const Messages& messages) {
+  CharTable table;
+  table.text = std::move(fileBytes);
+  uint32_t length = static_cast<uint32_t>(table.text.size());
+  table.forward.reserve(countCrLf(table.text.data(), length) + 1);
+  uint8_t* line = table.text.data();
+  uint8_t* end = line + length;
   while (line <= end) {
     uint8_t* lineEnd = const_cast<uint8_t*>(findActiveCrLf(line, end));
     if (!lineEnd) lineEnd = end;
     uint8_t* equals = const_cast<uint8_t*>(findActiveEquals(line, lineEnd));
-    if (equals && parseLine(line, equals, lineEnd, &g_table.forward[count])) ++count;
+    if (equals) parseLine(line, equals, lineEnd, table, messages);
     if (lineEnd == end) break;
     line = lineEnd + 2;
   }
-  g_table.count = count;
-
-  for (uint32_t i = 0; i < count; ++i) g_table.reverse[i] = swapped(g_table.forward[i]);
-  sortForLookup(g_table.forward, count);
-  sortForLookup(g_table.reverse, count);
-  g_table.forwardRatio = sizeRatio(g_table.forward, count);
-  g_table.reverseRatio = sizeRatio(g_table.reverse, count);
-  g_table.forwardIndex = tblIndexBuild(g_table.forward, count);
-  g_table.reverseIndex = tblIndexBuild(g_table.reverse, count);
-  return true;
+  table.reverse.reserve(table.forward.size());
+  for (const TableEntry& e : table.forward) table.reverse.push_back(swapped(e));
+  sortForLookup(table.forward);
+  sortForLookup(table.reverse);
+  table.forwardRatio = sizeRatio(table.forward);
+  table.reverseRatio = sizeRatio(table.reverse);
+  table.forwardIndex =
+      tblIndexBuild(table.forward.data(), static_cast<uint32_t>(table.forward.size()));
+  table.reverseIndex =
+      tblIndexBuild(table.reverse.data(), static_cast<uint32_t>(table.reverse.size()));
+  return table;
 }
 
-bool tblLoadFile(const char* path) {
-  long size = 0;
-  uint8_t* buffer = fileLoadReport(path, &size);
-  if (!buffer) return false;
-  uint32_t length = static_cast<uint32_t>(size);
+Result<CharTable> tblLoad(const char* path, const Messages& messages) {
+  Result<CharTable> result;
+  Result<std::vector<uint8_t>> file = loadRegularFile(path);
+  if (!file.ok()) {
+    result.status =
+        failure("%sERROR: TBL init failed : file %s\n", file.status.message.c_str(), path);
+    return result;
+  }
+  const std::vector<uint8_t>& bytes = file.value;
+  uint32_t length = static_cast<uint32_t>(bytes.size());
   // A table saved with LF line ends reads as one line: say so, then go on.
-  if (countCrLf(buffer, length) == 0 && std::memchr(buffer, kLF, length))
-    report("WARN: table file uses LF line ends; entries are separated by CR LF : %s\n", path);
-  return tblParse(buffer, length);
+  if (countCrLf(bytes.data(), length) == 0 && std::memchr(bytes.data(), kLF, length))
+    report(messages, "WARN: table file uses LF line ends; entries are separated by CR LF : %s\n",
+           path);
+  result.value = tblParse(std::move(file.value), messages);
+  return result;
 }
 
-void tblLoadOrDie(const char* path) {
-  if (!tblLoadFile(path)) fatal("ERROR: TBL init failed : file %s\n", path);
+TblDirection tblForward(const CharTable& table) {
+  return {table.forward.data(), static_cast<uint32_t>(table.forward.size()), table.forwardRatio,
+          table.forwardIndex.get()};
 }
 
-void tblFree() {
-  tblIndexFree(g_table.forwardIndex);
-  tblIndexFree(g_table.reverseIndex);
-  std::free(g_table.forward);  // the reverse array shares this block
-  std::free(g_table.buffer);
-  bool skipMode = g_table.skipMode;
-  g_table = CharTable();
-  g_table.skipMode = skipMode;
+TblDirection tblReverse(const CharTable& table) {
+  return {table.reverse.data(), static_cast<uint32_t>(table.reverse.size()), table.reverseRatio,
+          table.reverseIndex.get()};
 }
-
-TblDirection tblForward() { return {g_table.forward, g_table.count, g_table.forwardRatio}; }
-TblDirection tblReverse() { return {g_table.reverse, g_table.count, g_table.reverseRatio}; }
-bool tblSkipMode() { return g_table.skipMode; }
-void tblSetSkipMode(bool on) { g_table.skipMode = on; }
-const CharTable& tblTable() { return g_table; }

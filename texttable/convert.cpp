@@ -1,41 +1,39 @@
 #include "texttable/convert.h"
 
-#include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "common/strutil.h"
-#include "frontend/frontend.h"
 #include "texttable/lookup.h"
 
 namespace {
 
-// The ratio that sizes the first output allocation: the direction last used.
-double g_sizingRatio = 1.0;
+const uint32_t kMaxOutput = 0x7FFFFFFFu;
 
 // Output that starts at the table's size estimate and grows when copy
-// markers expand beyond it.
+// markers expand beyond it. `data` is kept at its capacity; `size` is used.
 struct Output {
-  uint8_t* data;
+  std::vector<uint8_t> data;
   size_t size;
-  size_t capacity;
+  bool tooBig;  // the result would pass 2 GiB; nothing more is added
 };
 
-void reserve(Output& out, size_t extra) {
-  if (out.size + extra <= out.capacity) return;
+bool reserve(Output& out, size_t extra) {
+  if (out.size + extra <= out.data.size()) return true;
   size_t wanted = out.size + extra;
-  size_t capacity = out.capacity * 2 > wanted ? out.capacity * 2 : wanted;
-  if (capacity > 0x7FFFFFFFu) capacity = wanted;
-  if (capacity > 0x7FFFFFFFu) fatal("ERROR: cannot realloc %u bytes.\n", static_cast<unsigned>(capacity));
-  uint8_t* grown = static_cast<uint8_t*>(std::realloc(out.data, capacity));
-  if (!grown) fatal("ERROR: cannot realloc %u bytes.\n", static_cast<unsigned>(capacity));
-  out.data = grown;
-  out.capacity = capacity;
+  size_t capacity = out.data.size() * 2 > wanted ? out.data.size() * 2 : wanted;
+  if (capacity > kMaxOutput) capacity = wanted;
+  if (capacity > kMaxOutput) {
+    out.tooBig = true;
+    return false;
+  }
+  out.data.resize(capacity);
+  return true;
 }
 
 void append(Output& out, const uint8_t* bytes, size_t length) {
-  if (length == 0) return;
-  reserve(out, length);
-  std::memcpy(out.data + out.size, bytes, length);
+  if (length == 0 || !reserve(out, length)) return;
+  std::memcpy(out.data.data() + out.size, bytes, length);
   out.size += length;
 }
 
@@ -45,17 +43,18 @@ void carryRun(Output& out, uint8_t fromKind, uint8_t toKind, const uint8_t* run,
   if (fromKind == toKind) {
     append(out, run, fromKind == kMarkerHex ? 2 * count : count);
   } else if (fromKind == kMarkerCopy) {
-    reserve(out, 2 * count);
+    if (!reserve(out, 2 * count)) return;
     char hex[3];
     for (uint32_t i = 0; i < count; ++i) {
       byteToHex(run[i], hex);
-      out.data[out.size++] = static_cast<uint8_t>(hex[0]);
-      out.data[out.size++] = static_cast<uint8_t>(hex[1]);
+      out.data.data()[out.size++] = static_cast<uint8_t>(hex[0]);
+      out.data.data()[out.size++] = static_cast<uint8_t>(hex[1]);
     }
   } else {
-    reserve(out, count);
+    if (!reserve(out, count)) return;
     for (uint32_t i = 0; i < count; ++i)
-      out.data[out.size++] = static_cast<uint8_t>(hexPairValue(reinterpret_cast<const char*>(run + 2 * i)));
+      out.data.data()[out.size++] =
+          static_cast<uint8_t>(hexPairValue(reinterpret_cast<const char*>(run + 2 * i)));
   }
 }
 
@@ -69,7 +68,8 @@ uint32_t applyEntry(Output& out, const TableEntry& e, const uint8_t* input) {
   uint32_t carried = tblCarriedLength(e);
   uint32_t suffix = static_cast<uint32_t>(e.leftLength) - m - 4;
   bool producesMarker = e.rightMarker >= 0;
-  uint32_t produced = producesMarker ? static_cast<uint32_t>(e.rightMarker) : static_cast<uint32_t>(e.rightLength);
+  uint32_t produced =
+      producesMarker ? static_cast<uint32_t>(e.rightMarker) : static_cast<uint32_t>(e.rightLength);
   append(out, e.right, produced);
   if (producesMarker) {
     carryRun(out, e.left[m], e.right[produced], input + m, e.left[m + 1]);
@@ -78,39 +78,29 @@ uint32_t applyEntry(Output& out, const TableEntry& e, const uint8_t* input) {
   return m + carried + suffix;
 }
 
-bool isTableArray(const TableEntry* entries, uint32_t count, const TableEntry* array) {
-  return entries == array && count == tblTable().count;
-}
-
 }  // namespace
 
-int32_t tblConvert(const uint8_t* input, uint32_t inputLength, uint8_t** output,
-                   uint32_t* outputLength, const TableEntry* entries, uint32_t count) {
-  *outputLength = 0;
+Result<std::vector<uint8_t>> tblConvert(const TblDirection& direction, bool skipMode,
+                                        const uint8_t* input, uint32_t inputLength,
+                                        std::vector<uint32_t>* unmatched) {
+  Result<std::vector<uint8_t>> result;
+  const TableEntry* entries = direction.entries;
+  uint32_t count = direction.count;
   if (count == 0 || !entries) {
-    report("TBL:Given table not valid or not initialized\n");
-    return -1;
+    result.status = failure("TBL:Given table not valid or not initialized\n");
+    return result;
   }
-  double estimate = g_sizingRatio * inputLength;
-  if (estimate >= 0x7FFFFFFF) {
-    report("TBL:Memory alloc error: %ld bytes\n", static_cast<long>(estimate));
-    return -1;
+  double estimate = direction.ratio * inputLength;
+  if (estimate >= kMaxOutput) {
+    result.status = failure("TBL:Memory alloc error: %ld bytes\n", static_cast<long>(estimate));
+    return result;
   }
-  size_t allocated = static_cast<size_t>(estimate) + 1;
-  Output out{static_cast<uint8_t*>(std::malloc(allocated)), 0, allocated};
-  if (!out.data) {
-    report("TBL:Memory alloc error: %ld bytes\n", static_cast<long>(allocated));
-    return -1;
-  }
+  Output out{std::vector<uint8_t>(static_cast<size_t>(estimate) + 1), 0, false};
 
-  const CharTable& table = tblTable();
-  const TblIndex* index = nullptr;
-  TblIndex* ownIndex = nullptr;
-  if (isTableArray(entries, count, table.forward)) index = table.forwardIndex;
-  else if (isTableArray(entries, count, table.reverse)) index = table.reverseIndex;
-  else index = ownIndex = tblIndexBuild(entries, count);
+  TblIndexPtr ownIndex;
+  const TblIndex* index = direction.index;
+  if (!index) index = (ownIndex = tblIndexBuild(entries, count)).get();
 
-  bool skip = table.skipMode;
   uint32_t tailLength = static_cast<uint32_t>(entries[count - 1].leftLength);
   const uint8_t* p = input;
   uint32_t remaining = inputLength;
@@ -122,70 +112,71 @@ int32_t tblConvert(const uint8_t* input, uint32_t inputLength, uint8_t** output,
       remaining -= used;
       continue;
     }
-    if (!skip) append(out, p, 1);
+    if (unmatched) unmatched->push_back(static_cast<uint32_t>(p - input));
+    if (!skipMode) append(out, p, 1);
     ++p;
     --remaining;
     // Right after an unmatched byte, a rest shorter than the last entry's
     // side is not looked up any more.
     if (remaining < tailLength) {
-      if (!skip) append(out, p, remaining);
+      if (unmatched)
+        for (uint32_t k = 0; k < remaining; ++k)
+          unmatched->push_back(static_cast<uint32_t>(p - input) + k);
+      if (!skipMode) append(out, p, remaining);
       remaining = 0;
     }
   }
-  tblIndexFree(ownIndex);
-
-  if (out.size == 0) {
-    std::free(out.data);
-    out.data = nullptr;
-  } else if (out.size != out.capacity) {
-    uint8_t* shrunk = static_cast<uint8_t*>(std::realloc(out.data, out.size));
-    if (shrunk) out.data = shrunk;
-    else report("cant reallocate %ld to %ld\n", static_cast<long>(out.capacity), static_cast<long>(out.size));
+  if (out.tooBig) {
+    result.status = failure("ERROR: cannot realloc %u bytes.\n", kMaxOutput);
+    return result;
   }
-  *output = out.data;
-  *outputLength = static_cast<uint32_t>(out.size);
-  return static_cast<int32_t>(inputLength);
+  out.data.resize(out.size);
+  result.value = std::move(out.data);
+  return result;
 }
 
-int32_t tblBytesToText(const uint8_t* input, uint32_t inputLength, uint8_t** output,
-                       uint32_t* outputLength) {
-  TblDirection forward = tblForward();
-  g_sizingRatio = forward.ratio;
-  return tblConvert(input, inputLength, output, outputLength, forward.entries, forward.count);
+Result<std::vector<uint8_t>> tblBytesToText(const CharTable& table, const uint8_t* input,
+                                            uint32_t inputLength) {
+  return tblConvert(tblForward(table), table.skipMode, input, inputLength);
 }
 
-int32_t tblTextToBytes(const uint8_t* input, uint32_t inputLength, uint8_t** output,
-                       uint32_t* outputLength) {
-  TblDirection reverse = tblReverse();
-  g_sizingRatio = reverse.ratio;
-  return tblConvert(input, inputLength, output, outputLength, reverse.entries, reverse.count);
+Result<std::vector<uint8_t>> tblTextToBytes(const CharTable& table, const uint8_t* input,
+                                            uint32_t inputLength,
+                                            std::vector<uint32_t>* unmatched) {
+  return tblConvert(tblReverse(table), table.skipMode, input, inputLength, unmatched);
 }
 
 namespace {
 
-bool convertDialog(int32_t (*convert)(const uint8_t*, uint32_t, uint8_t**, uint32_t*),
-                   const uint8_t* input, uint32_t length, uint8_t** output, uint32_t* outputLength,
-                   const char* warning, unsigned number, const char* name) {
-  *output = nullptr;
-  *outputLength = 0;
-  if (!input || length == 0) return false;
-  if (convert(input, length, output, outputLength) < 0) {
-    report(warning, number, name);
+bool convertDialog(Result<std::vector<uint8_t>> converted, std::vector<uint8_t>* output,
+                   const char* warning, unsigned number, const char* name,
+                   const Messages& messages) {
+  if (!converted.ok()) {
+    report(messages, "%s", converted.status.message.c_str());
+    report(messages, warning, number, name);
     return false;
   }
+  *output = std::move(converted.value);
   return true;
 }
 
 }  // namespace
 
-bool dialogToText(const uint8_t* input, uint32_t length, uint8_t** output,
-                  uint32_t* outputLength, unsigned number, const char* name) {
-  return convertDialog(tblBytesToText, input, length, output, outputLength,
-                       "WARN: dialog No.%u error converting : %s\n", number, name);
+bool dialogToText(const CharTable& table, const uint8_t* input, uint32_t length,
+                  std::vector<uint8_t>* output, unsigned number, const char* name,
+                  const Messages& messages) {
+  output->clear();
+  if (!input || length == 0) return false;
+  return convertDialog(tblBytesToText(table, input, length), output,
+                       "WARN: dialog No.%u error converting : %s\n", number, name, messages);
 }
 
-bool dialogFromText(const uint8_t* input, uint32_t length, uint8_t** output,
-                    uint32_t* outputLength, unsigned number, const char* name) {
-  return convertDialog(tblTextToBytes, input, length, output, outputLength,
-                       "WARN: dialog No.%u error converting from txt : %s\n", number, name);
+bool dialogFromText(const CharTable& table, const uint8_t* input, uint32_t length,
+                    std::vector<uint8_t>* output, unsigned number, const char* name,
+                    const Messages& messages) {
+  output->clear();
+  if (!input || length == 0) return false;
+  return convertDialog(tblTextToBytes(table, input, length), output,
+                       "WARN: dialog No.%u error converting from txt : %s\n", number, name,
+                       messages);
 }

@@ -1,32 +1,36 @@
-// Conversion of game bytes to text and back through the loaded character
-// table: a greedy left-to-right rewrite where the first matching entry in
-// lookup order wins and unmatched bytes are copied through (or dropped in
-// skip mode).
+// Conversion of game bytes to text and back through a character table: a
+// greedy left-to-right rewrite where the first matching entry in lookup order
+// wins and unmatched bytes are copied through (or dropped in skip mode).
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
+#include "common/outcome.h"
 #include "texttable/chartable.h"
 
-// Converts input with the given entry array. *output must be null on entry;
-// on success it receives a malloc'ed buffer (null when the result is empty)
-// and the result is inputLength. On failure the result is -1 and there is
-// no output.
-int32_t tblConvert(const uint8_t* input, uint32_t inputLength, uint8_t** output,
-                   uint32_t* outputLength, const TableEntry* entries, uint32_t count);
-// Game bytes to text with the loaded table's forward array.
-int32_t tblBytesToText(const uint8_t* input, uint32_t inputLength, uint8_t** output,
-                       uint32_t* outputLength);
-// Text to game bytes with the loaded table's reverse array.
-int32_t tblTextToBytes(const uint8_t* input, uint32_t inputLength, uint8_t** output,
-                       uint32_t* outputLength);
+// Converts input with one direction of a table. An empty array fails with
+// "TBL:Given table not valid or not initialized". `unmatched` (when given)
+// receives the input position of every byte no entry matched.
+Result<std::vector<uint8_t>> tblConvert(const TblDirection& direction, bool skipMode,
+                                        const uint8_t* input, uint32_t inputLength,
+                                        std::vector<uint32_t>* unmatched = nullptr);
+// Game bytes to text with the table's forward array.
+Result<std::vector<uint8_t>> tblBytesToText(const CharTable& table, const uint8_t* input,
+                                            uint32_t inputLength);
+// Text to game bytes with the table's reverse array; `unmatched` lists the
+// positions of the characters the table cannot encode.
+Result<std::vector<uint8_t>> tblTextToBytes(const CharTable& table, const uint8_t* input,
+                                            uint32_t inputLength,
+                                            std::vector<uint32_t>* unmatched = nullptr);
 
-// Per-dialog wrappers: false without converting for a missing or empty input,
-// false with "WARN: dialog No.%u error converting[ from txt] : %s" when the
-// conversion fails, true otherwise (an empty result leaves *output null and
-// *outputLength 0). `name` is the file named in the warning. Release the
-// output with std::free.
-bool dialogToText(const uint8_t* input, uint32_t length, uint8_t** output,
-                  uint32_t* outputLength, unsigned number, const char* name);
-bool dialogFromText(const uint8_t* input, uint32_t length, uint8_t** output,
-                    uint32_t* outputLength, unsigned number, const char* name);
+// Per-dialog wrappers: false without converting for a missing or empty input;
+// false after the conversion's failure and "WARN: dialog No.N error
+// converting[ from txt] : NAME" when it fails; true otherwise with the result
+// in *output. `name` is the file named in the warning.
+bool dialogToText(const CharTable& table, const uint8_t* input, uint32_t length,
+                  std::vector<uint8_t>* output, unsigned number, const char* name,
+                  const Messages& messages);
+bool dialogFromText(const CharTable& table, const uint8_t* input, uint32_t length,
+                    std::vector<uint8_t>* output, unsigned number, const char* name,
+                    const Messages& messages);

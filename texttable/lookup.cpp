@@ -23,8 +23,9 @@ struct BuildNode {
 
 uint32_t childOf(std::vector<BuildNode>& nodes, uint32_t node, uint8_t byte) {
   auto& children = nodes[node].children;
-  auto it = std::lower_bound(children.begin(), children.end(), byte,
-                             [](const std::pair<uint8_t, uint32_t>& c, uint8_t b) { return c.first < b; });
+  auto it = std::lower_bound(
+      children.begin(), children.end(), byte,
+      [](const std::pair<uint8_t, uint32_t>& c, uint8_t b) { return c.first < b; });
   if (it != children.end() && it->first == byte) return it->second;
   uint32_t child = static_cast<uint32_t>(nodes.size());
   children.insert(it, {byte, child});
@@ -48,7 +49,6 @@ struct TblIndex {
   std::vector<uint32_t> edgeTargets;
   std::vector<uint32_t> entries;
   uint32_t rootChild[256];  // 0 = none (the root is nobody's child)
-  mutable std::vector<uint32_t> path;
 };
 
 namespace {
@@ -93,7 +93,7 @@ uint32_t findChild(const TblIndex& index, uint32_t node, uint8_t byte) {
 
 }  // namespace
 
-TblIndex* tblIndexBuild(const TableEntry* entries, uint32_t count) {
+TblIndexPtr tblIndexBuild(const TableEntry* entries, uint32_t count) {
   std::vector<BuildNode> built(1);
   for (uint32_t i = 0; i < count; ++i) {
     const TableEntry& e = entries[i];
@@ -104,12 +104,12 @@ TblIndex* tblIndexBuild(const TableEntry* entries, uint32_t count) {
     for (int32_t k = 0; k < depth; ++k) node = childOf(built, node, e.left[k]);
     built[node].entries.push_back(i);
   }
-  TblIndex* index = new TblIndex();
+  std::unique_ptr<TblIndex> index(new TblIndex());
   flatten(built, *index);
-  return index;
+  return TblIndexPtr(index.release());
 }
 
-void tblIndexFree(TblIndex* index) { delete index; }
+void TblIndexDelete::operator()(const TblIndex* index) const { delete index; }
 
 bool tblMarkerTailMatches(const TableEntry& e, const uint8_t* input, uint32_t remaining) {
   uint32_t m = static_cast<uint32_t>(e.leftMarker);
@@ -137,18 +137,18 @@ bool restMatches(const TableEntry& e, const uint8_t* input, uint32_t remaining, 
 
 int32_t tblIndexFind(const TblIndex* index, const TableEntry* entries, const uint8_t* input,
                      uint32_t remaining) {
-  std::vector<uint32_t>& path = index->path;
-  path.clear();
-  path.push_back(0);
+  uint32_t path[kMaxDepth + 1];
+  path[0] = 0;
+  size_t pathLength = 1;
   uint32_t node = 0;
   uint32_t maxDepth = std::min(remaining, static_cast<uint32_t>(kMaxDepth));
   for (uint32_t depth = 0; depth < maxDepth; ++depth) {
     node = findChild(*index, node, input[depth]);
     if (!node) break;
-    path.push_back(node);
+    path[pathLength++] = node;
   }
   // Deeper nodes hold entries with longer literal parts: earlier in the array.
-  for (size_t d = path.size(); d-- > 0;) {
+  for (size_t d = pathLength; d-- > 0;) {
     const TblIndex::Node& n = index->nodes[path[d]];
     for (uint32_t k = 0; k < n.entryCount; ++k) {
       uint32_t i = index->entries[n.firstEntry + k];

@@ -14,8 +14,8 @@
 
 #include "texttable/chartable.h"
 
-TblIndex* tblIndexBuild(const TableEntry* entries, uint32_t count);
-void tblIndexFree(TblIndex* index);
+// The index reads the entry array, which must outlive it.
+TblIndexPtr tblIndexBuild(const TableEntry* entries, uint32_t count);
 
 // Index in `entries` of the first entry (in array order) that matches at
 // `input` with `remaining` bytes left, or -1.

@@ -1,9 +1,9 @@
-// Container load, dialog section open and dialog text import on arbitrary
+// Container open, dialog section open and dialog text import on arbitrary
 // bytes. Input: one flags byte (bit 0 separator mode, bit 1 trailing-data
 // warning), a 16-bit container length, the container, then the text file.
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 #include <vector>
 
 #include "bts/btfile.h"
@@ -13,64 +13,46 @@
 #include "texttable/chartable.h"
 
 namespace {
-// The tools end the process at a fatal error; here that ends only the input.
-struct FatalStop {};
-
-struct ContainerGuard {
-  BtFile* file;
-  ~ContainerGuard() { btFree(file); }
-};
-
-bool loadTable() {
+CharTable loadTable() {
   static const char kTable[] =
       "\\x02\\c01=<C\\h01>\r\n\\x01=[n]\r\n\\x10=a\r\n\\x11=b\r\n\\x12=c\r\n\\x00=<0>\r\n"
       "\\x03\\h02x=<H\\c02>\r\n\\x10\\x11=ab\r\n";
-  uint8_t* buffer = static_cast<uint8_t*>(std::malloc(sizeof kTable - 1));
-  std::memcpy(buffer, kTable, sizeof kTable - 1);
-  return tblParse(buffer, sizeof kTable - 1);
+  return tblParse(std::vector<uint8_t>(kTable, kTable + sizeof kTable - 1), Messages());
 }
 
-void importAndReopen(const BtFile& file, const uint8_t* text, uint32_t textLength) {
-  if (!btSectionValid(file, 2)) return;
-  const uint8_t* section = btSectionData(file, 2);
-  uint32_t size = btSectionSize(file, 2);
-  DialogView view;
-  if (!dialogOpen(section, size, file.name, &view)) return;
-  std::vector<uint8_t> stripped = dialogStripTexts(section, size, file.name);
-  std::vector<uint8_t> imported = dialogImportText(view, text, textLength, "fuzz.txt");
-  if (!view.separatorOn) return;
+void importAndReopen(const BtFile& file, const CharTable& table, const DialogSettings& settings,
+                     const uint8_t* text, uint32_t textLength) {
+  if (!btSectionValid(file, kBtDialogSection)) return;
+  const uint8_t* section = btSectionData(file, kBtDialogSection);
+  uint32_t size = btSectionSize(file, kBtDialogSection);
+  Result<DialogView> view = dialogOpen(section, size, file.name.c_str(), settings, Messages());
+  if (!view.ok()) return;
+  dialogStripTexts(view.value);
+  dialogRebuild(view.value, dialogTexts(view.value));
+  Result<std::vector<uint8_t>> imported =
+      dialogImportText(view.value, table, settings, text, textLength, "fuzz.txt", Messages());
+  if (!imported.ok() || !settings.separatorOn) return;
   // A section rebuilt from separated text always opens again.
-  DialogView again;
-  try {
-    if (!dialogOpen(imported.data(), static_cast<uint32_t>(imported.size()), "again", &again))
-      std::abort();
-  } catch (const FatalStop&) {
+  const std::vector<uint8_t>& bytes = imported.value;
+  if (!dialogOpen(bytes.data(), static_cast<uint32_t>(bytes.size()), "again", settings, Messages())
+           .ok())
     std::abort();
-  }
 }
 }  // namespace
 
-void report(const char*, ...) {}
-void fatal(const char*, ...) { throw FatalStop(); }
-void exitFailure() { throw FatalStop(); }
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool tableLoaded = loadTable();
-  if (!tableLoaded || size < 3) return 0;
-  gDialogSettings.separatorOn = (data[0] & 1) != 0;
-  gDialogSettings.trailingWarning = (data[0] & 2) != 0;
+  static const CharTable table = loadTable();
+  if (size < 3) return 0;
+  DialogSettings settings;
+  settings.separatorOn = (data[0] & 1) != 0;
+  settings.trailingWarning = (data[0] & 2) != 0;
   size_t containerSize = rd16(data + 1);
   if (containerSize > size - 3) containerSize = size - 3;
   const uint8_t* text = data + 3 + containerSize;
   uint32_t textLength = static_cast<uint32_t>(size - 3 - containerSize);
 
-  uint8_t* copy = static_cast<uint8_t*>(std::malloc(containerSize + 1));
-  std::memcpy(copy, data + 3, containerSize);
-  try {
-    BtFile file = btOpen(copy, static_cast<uint32_t>(containerSize), "fuzz.bt");
-    ContainerGuard guard{&file};
-    importAndReopen(file, text, textLength);
-  } catch (const FatalStop&) {
-  }
+  Result<BtFile> file =
+      btOpen(std::vector<uint8_t>(data + 3, data + 3 + containerSize), "fuzz.bt", Messages());
+  if (file.ok()) importAndReopen(file.value, table, settings, text, textLength);
   return 0;
 }

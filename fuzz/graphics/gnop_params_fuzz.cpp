@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,8 @@
 namespace {
 
 // A value list as a user would type it: decimal or "0x" hex numbers with
-// any one separator between them (the checked parser ends the process on
-// text that is not a number, so only numbers are generated).
+// any one separator between them (text that is not a number is refused by
+// the parser, so only numbers are generated).
 std::string valueList(FuzzedDataProvider& in, int count) {
   static const char kSeparators[] = ",;:/ -.";
   std::string text;
@@ -44,22 +45,26 @@ std::vector<uint8_t> fileOf(FuzzedDataProvider& in) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
   GnopParams params;
-  if (in.ConsumeBool()) gnopParseBitmapParams(valueList(in, in.ConsumeIntegralInRange(1, 5)).c_str(), &params);
-  if (in.ConsumeBool()) gnopParsePaletteParams(valueList(in, in.ConsumeIntegralInRange(1, 6)).c_str(), &params);
+  if (in.ConsumeBool())
+    gnopParseBitmapParams(valueList(in, in.ConsumeIntegralInRange(1, 5)).c_str(), &params);
+  if (in.ConsumeBool())
+    gnopParsePaletteParams(valueList(in, in.ConsumeIntegralInRange(1, 6)).c_str(), &params);
   std::vector<uint8_t> bitmap = fileOf(in);
   std::vector<uint8_t> palette = fileOf(in);
-  GnopFile* gnop = new GnopFile;
+  const Messages quiet;
+  auto owned = std::make_unique<GnopFile>();
+  GnopFile* gnop = owned.get();
   if (gnopCheck(bitmap.data(), static_cast<uint32_t>(bitmap.size()), palette.data(),
-                static_cast<uint32_t>(palette.size()), params, "fuzz", gnop)) {
+                static_cast<uint32_t>(palette.size()), params, "fuzz", gnop)
+          .ok()) {
     if (gnop->bitmap + gnop->bitmapSize > bitmap.data() + bitmap.size()) std::abort();
     fuzzTouch(gnop->bitmap, gnop->bitmapSize);
     if (gnop->paletteBase + gnop->paletteBytes > palette.data() + palette.size()) std::abort();
     for (int i = 0; i < 4; ++i) {
-      gnopSelectPalette(gnop, in.ConsumeIntegralInRange<uint32_t>(0, 300));
+      gnopSelectPalette(gnop, in.ConsumeIntegralInRange<uint32_t>(0, 300), quiet);
       gnopSelectSubPalette(gnop, in.ConsumeIntegralInRange<uint32_t>(0, 20));
       fuzzTouch(gnop->palette, 4 * gnop->colourCount);
     }
   }
-  delete gnop;
   return 0;
 }

@@ -3,24 +3,19 @@
 // result must equal the plain linear scan.
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
+#include <vector>
 
 #include "tests/texttable/linear_oracle.h"
 #include "texttable/chartable.h"
 #include "texttable/convert.h"
 
-static void convertAndCompare(const uint8_t* input, uint32_t length, bool forward) {
-  uint8_t* out = nullptr;
-  uint32_t outLength = 0;
-  int32_t result = forward ? tblBytesToText(input, length, &out, &outLength)
-                           : tblTextToBytes(input, length, &out, &outLength);
-  if (result < 0) return;
-  if (result != static_cast<int32_t>(length)) std::abort();
-  TblDirection d = forward ? tblForward() : tblReverse();
-  std::vector<uint8_t> expected = linearConvert(input, length, d.entries, d.count, tblSkipMode());
-  if (expected.size() != outLength) std::abort();
-  if (outLength && std::memcmp(expected.data(), out, outLength) != 0) std::abort();
-  std::free(out);
+static void convertAndCompare(const CharTable& table, const uint8_t* input, uint32_t length,
+                              bool forward) {
+  Result<std::vector<uint8_t>> out =
+      forward ? tblBytesToText(table, input, length) : tblTextToBytes(table, input, length);
+  if (!out.ok()) return;
+  TblDirection d = forward ? tblForward(table) : tblReverse(table);
+  if (out.value != linearConvert(input, length, d.entries, d.count, table.skipMode)) std::abort();
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -30,14 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size -= 2;
   if (tableLength > size) tableLength = size;
   if (tableLength == 0) return 0;
-  uint8_t* table = static_cast<uint8_t*>(std::malloc(tableLength));
-  std::memcpy(table, data, tableLength);
-  tblSetSkipMode(false);
-  tblParse(table, static_cast<uint32_t>(tableLength));
+  const CharTable table = tblParse(std::vector<uint8_t>(data, data + tableLength), Messages());
   const uint8_t* input = data + tableLength;
   uint32_t inputLength = static_cast<uint32_t>(size - tableLength);
-  convertAndCompare(input, inputLength, true);
-  convertAndCompare(input, inputLength, false);
-  tblFree();
+  convertAndCompare(table, input, inputLength, true);
+  convertAndCompare(table, input, inputLength, false);
   return 0;
 }

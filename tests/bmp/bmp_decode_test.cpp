@@ -42,7 +42,7 @@ TEST(BmpDecode, IndexedPicturesShowTheirPaletteColours) {
       raw.insert(raw.end(), row.begin(), row.end());
     }
     std::string path = dir.file("pic" + std::to_string(bpp) + ".bmp");
-    bmpSaveRawE(path.c_str(), raw.data(), w, h, bpp, pal.data());
+    ASSERT_EQ(saveRawBmp(path, raw, w, h, bpp, pal.data()), "");
     EXPECT_EQ(decodeRgb(path), expected) << bpp << "-bit";
   }
 }
@@ -52,7 +52,7 @@ TEST(BmpDecode, TrueColourAndThirtyTwoBitExport) {
   TempDir dir;
   const Bytes rgb = {255, 0, 0, 0, 255, 0, 0, 0, 255, 10, 20, 30, 40, 50, 60, 70, 80, 90};
   std::string path = dir.file("rgb.bmp");
-  bmpSaveRawE(path.c_str(), rgb.data(), 3, 2, 24, nullptr);
+  ASSERT_EQ(saveRawBmp(path, rgb, 3, 2, 24, nullptr), "");
   EXPECT_EQ(decodeRgb(path), rgb);
 
   // 8-bit pixels through an opaque palette into a 32-bit picture.
@@ -60,7 +60,10 @@ TEST(BmpDecode, TrueColourAndThirtyTwoBitExport) {
   const Bytes pixels = {0, 1, 2, 200, 255, 17};
   path = dir.file("t32.bmp");
   Bytes lookup = pal;
-  ASSERT_EQ(paletteExportSave32(path.c_str(), pixels.data(), 3, 2, 8, lookup.data(), false), 0);
+  Result<std::vector<uint8_t>> t32 =
+      paletteExport32(pixels.data(), 3, 2, 8, lookup.data(), false, "pic", "t32.bmp", Messages());
+  ASSERT_TRUE(t32.ok());
+  writeBytes(path, t32.value);
   Bytes expected;
   for (uint8_t p : pixels) addColour(expected, &pal[4 * p]);
   EXPECT_EQ(decodeRgb(path), expected);

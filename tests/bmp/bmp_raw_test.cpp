@@ -15,14 +15,15 @@ struct Loaded {
 
 Loaded loadRaw(const std::string& path) {
   Loaded l;
-  uint8_t* palette = nullptr;
-  uint8_t* raw = bmpLoadRaw(path.c_str(), &l.width, &l.height, &l.bpp, &palette);
-  EXPECT_NE(raw, nullptr) << path;
-  if (!raw) return l;
-  l.raw.assign(raw, raw + bmpRawSizeFor(l.width, l.height, l.bpp));
-  if (palette) l.palette.assign(palette, palette + 1024);
-  std::free(raw);
-  std::free(palette);
+  Result<BmpRaw> raw = bmpLoadRaw(path.c_str(), Messages());
+  EXPECT_TRUE(raw.ok()) << path;
+  if (!raw.ok()) return l;
+  l.width = raw.value.width, l.height = raw.value.height, l.bpp = raw.value.bpp;
+  l.raw = raw.value.pixels;
+  if (!raw.value.palette.empty()) {
+    l.palette = raw.value.palette;
+    l.palette.resize(1024);
+  }
   return l;
 }
 
@@ -87,7 +88,7 @@ TEST(BmpLoad, PixelOrderOfEachDepth) {
   loadFile(dir, s, {3, 2, 1, 4}, 32);
 }
 
-TEST(BmpLoad, DepthsWithoutRawFormEndTheProcess) {
+TEST(BmpLoad, DepthsWithoutRawFormFail) {
   TempDir dir;
   for (uint16_t bpp : {1, 2, 16}) {
     BmpLayout s;
@@ -98,10 +99,9 @@ TEST(BmpLoad, DepthsWithoutRawFormEndTheProcess) {
     s.rows = {Bytes(bpp, 0)};
     std::string path = dir.file("in.bmp");
     writeBytes(path, buildBmp(s));
-    uint32_t w, h, b;
-    EXPECT_EXIT(bmpLoadRawE(path.c_str(), &w, &h, &b), testing::ExitedWithCode(1),
-                exactly("ERROR: BMP to RAW : conversion of " + std::to_string(bpp) +
-                        "-bit bitmap not supported\n"));
+    EXPECT_EQ(bmpLoadRaw(path.c_str(), Messages()).status.message,
+              "ERROR: BMP to RAW : conversion of " + std::to_string(bpp) +
+                  "-bit bitmap not supported\n");
   }
 }
 
@@ -120,33 +120,25 @@ TEST(BmpLoad, OversizedPaletteIsCutTo256Entries) {
   put32(file, 2, static_cast<uint32_t>(file.size()));
   std::string path = dir.file("in.bmp");
   writeBytes(path, file);
-  BmpImage* image = bmpLoad(path.c_str());
-  ASSERT_NE(image, nullptr);
-  EXPECT_EQ(bmpPaletteEntries(image), 256u);
-  bmpFree(image);
-  Bytes palette(1024 + 16, 0x55);
-  uint8_t* p = palette.data();
-  uint32_t w, h, b;
-  uint8_t* raw = bmpLoadRaw(path.c_str(), &w, &h, &b, &p);
-  ASSERT_NE(raw, nullptr);
-  EXPECT_EQ(raw[0], 7);
-  EXPECT_EQ(Bytes(palette.begin(), palette.begin() + 1024), rampPalette(256));
-  EXPECT_EQ(Bytes(palette.begin() + 1024, palette.end()), Bytes(16, 0x55));
-  std::free(raw);
+  Result<BmpImage> image = bmpLoad(path.c_str(), Messages());
+  ASSERT_TRUE(image.ok());
+  EXPECT_EQ(bmpPaletteEntries(image.value), 256u);
+  Result<BmpRaw> raw = bmpLoadRaw(path.c_str(), Messages());
+  ASSERT_TRUE(raw.ok());
+  EXPECT_EQ(raw.value.pixels[0], 7);
+  EXPECT_EQ(raw.value.palette, rampPalette(256));
 }
 
 TEST(BmpLoad, UnloadableFiles) {
   TempDir dir;
   std::string missing = dir.file("missing.bmp");
-  uint32_t w, h, b;
-  EXPECT_EQ(bmpLoadRaw(missing.c_str(), &w, &h, &b, nullptr), nullptr);
-  EXPECT_EXIT(bmpLoadRawE(missing.c_str(), &w, &h, &b), testing::ExitedWithCode(1),
-              exactly("ERROR: cannot load data from BMP file : " + missing + "\n"));
+  Result<BmpRaw> unread = bmpLoadRaw(missing.c_str(), Messages());
+  EXPECT_TRUE(unread.status.failed);
+  EXPECT_EQ(unread.status.message, "");
   std::string bad = dir.file("bad.bmp");
   writeBytes(bad, Bytes(60, 0));
-  EXPECT_EXIT(bmpLoadRawE(bad.c_str(), &w, &h, &b), testing::ExitedWithCode(1),
-              exactly("ERROR: BMP size lower than header size : 0 < 54 : " + bad +
-                      "\n ERROR: cannot load data from BMP file : " + bad + "\n"));
+  EXPECT_EQ(bmpLoadRaw(bad.c_str(), Messages()).status.message,
+            "ERROR: BMP size lower than header size : 0 < 54 : " + bad + "\n ");
 }
 
 TEST(BmpSave, EightBitRowsAreFlippedAndPadded) {
@@ -154,7 +146,7 @@ TEST(BmpSave, EightBitRowsAreFlippedAndPadded) {
   std::string path = dir.file("out.bmp");
   const Bytes raw = {1, 2, 3, 4, 5, 6};
   const Bytes palette = rampPalette(256);
-  bmpSaveRawE(path.c_str(), raw.data(), 3, 2, 8, palette.data());
+  EXPECT_EQ(saveRawBmp(path, raw, 3, 2, 8, palette.data()), "");
   BmpLayout s;
   s.width = 3;
   s.height = 2;
@@ -163,17 +155,16 @@ TEST(BmpSave, EightBitRowsAreFlippedAndPadded) {
   EXPECT_EQ(readBytes(path), buildBmp(s));
 
   // The same picture made in memory is the same file.
-  BmpImage* image = bmpCreateFromRaw(3, 2, 8, raw.data(), palette.data(), true);
+  Result<BmpImage> image = bmpCreateFromRaw(3, 2, 8, raw.data(), palette.data(), true);
+  ASSERT_TRUE(image.ok());
   std::string again = dir.file("again.bmp");
-  EXPECT_EQ(bmpSaveImage(image, again.c_str()), 0);
+  EXPECT_TRUE(bmpSaveImage(image.value, again.c_str()).ok());
   EXPECT_EQ(readBytes(again), buildBmp(s));
-  uint8_t* back = bmpExtractRawAuto(image);
-  EXPECT_EQ(Bytes(back, back + 6), raw);
-  std::free(back);
-  bmpFree(image);
+  EXPECT_EQ(bmpExtractRaw(image.value).value, raw);
 
   // Without palette the palette is zeros; without flip and pad, rows as given.
-  ASSERT_EQ(bmpSaveRaw(path.c_str(), raw.data(), 3, -2, 8, nullptr, false, false, false), 0);
+  ASSERT_TRUE(
+      bmpSaveRaw(path.c_str(), raw.data(), 3, -2, 8, nullptr, false, false, false, Messages()).ok());
   Bytes file = readBytes(path);
   ASSERT_EQ(file.size(), 54u + 1024 + 6);
   EXPECT_EQ(Bytes(file.begin() + 54, file.begin() + 1078), Bytes(1024, 0));
@@ -186,22 +177,22 @@ TEST(BmpSave, ConvertedDepthsRoundTrip) {
   std::string path = dir.file("out.bmp");
   // 24-bit: raw red, green, blue is stored blue, green, red.
   const Bytes rgb = {3, 2, 1, 6, 5, 4};
-  bmpSaveRawE(path.c_str(), rgb.data(), 2, 1, 24, nullptr);
+  EXPECT_EQ(saveRawBmp(path, rgb, 2, 1, 24, nullptr), "");
   Bytes file = readBytes(path);
   EXPECT_EQ(Bytes(file.begin() + 54, file.end()), (Bytes{1, 2, 3, 4, 5, 6, 0, 0}));
   // 4-bit of odd width: the half-used last byte of each row survives.
   const Bytes nibbles = {0x21, 0x03, 0x54, 0x06};
-  bmpSaveRawE(path.c_str(), nibbles.data(), 3, 2, 4, rampPalette(16).data());
+  EXPECT_EQ(saveRawBmp(path, nibbles, 3, 2, 4, rampPalette(16).data()), "");
   file = readBytes(path);
   EXPECT_EQ(Bytes(file.begin() + 118, file.end()), (Bytes{0x45, 0x60, 0, 0, 0x12, 0x30, 0, 0}));
   Loaded l = loadRaw(path);
   EXPECT_EQ(l.raw, nibbles);
 }
 
-TEST(BmpSave, UnwritablePathEndsTheProcess) {
+TEST(BmpSave, UnwritablePathFails) {
   TempDir dir;
   const Bytes raw = {1};
   std::string path = dir.file("no/such/dir.bmp");
-  EXPECT_EXIT(bmpSaveRawE(path.c_str(), raw.data(), 1, 1, 8, nullptr), testing::ExitedWithCode(1),
-              exactly("ERROR: cannot save data as BMP file : " + path + "\n"));
+  EXPECT_EQ(saveRawBmp(path, raw, 1, 1, 8, nullptr),
+            "ERROR: cannot save data as BMP file : " + path + "\n");
 }

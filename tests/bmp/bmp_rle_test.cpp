@@ -17,10 +17,12 @@ struct Loaded {
 
 Loaded load(const std::string& path) {
   Loaded l;
-  uint32_t height = 0;
-  uint8_t* palette = nullptr;
-  uint8_t* raw = bmpLoadRaw(path.c_str(), &l.width, &height, &l.bpp, &palette);
-  if (!raw) return l;
+  Result<BmpRaw> loaded = bmpLoadRaw(path.c_str(), Messages());
+  if (!loaded.ok()) return l;
+  l.width = loaded.value.width, l.bpp = loaded.value.bpp;
+  const uint32_t height = loaded.value.height;
+  const uint8_t* raw = loaded.value.pixels.data();
+  const uint8_t* palette = loaded.value.palette.data();
   const uint32_t rowBytes = bmpRowBytesFor(l.width, l.bpp);
   for (uint32_t y = 0; y < height; ++y)
     for (uint32_t x = 0; x < l.width; ++x) {
@@ -28,8 +30,6 @@ Loaded load(const std::string& path) {
       l.pixels.push_back(l.bpp == 8 ? b : x % 2 ? b >> 4 : b & 0x0F);
     }
   l.palette.assign(palette, palette + 4 * (1u << l.bpp));
-  std::free(raw);
-  std::free(palette);
   return l;
 }
 
@@ -139,10 +139,8 @@ TEST(BmpRle, BrokenEncodingsAreRefused) {
   };
   for (const Case& c : cases) {
     Bytes file = rleFile(c.bpp, 8, 2, c.data);
-    testing::internal::CaptureStderr();
-    BmpImage* image = bmpFromCopy(file.data(), static_cast<uint32_t>(file.size()), "r.bmp");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message);
-    EXPECT_EQ(image, nullptr);
-    bmpFree(image);
+    Result<BmpImage> image = bmpRead(file, "r.bmp", Messages());
+    EXPECT_EQ(image.status.message, c.message);
+    EXPECT_FALSE(image.ok());
   }
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bmp/bmp.h"
 #include "tests/support/testsupport.h"
 
 struct BmpLayout {
@@ -91,4 +92,13 @@ inline Bytes decodeRgb(const std::string& path) {
   while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.insert(out.end(), buf, buf + n);
   pclose(pipe);
   return out;
+}
+
+// Raw pixels written as the picture tools write them (bottom-up, padded,
+// BMP pixel order); the failure's message, empty on success.
+inline std::string saveRawBmp(const std::string& path, const Bytes& raw, int32_t width,
+                              int32_t height, uint32_t bpp, const uint8_t* palette) {
+  return bmpSaveRaw(path.c_str(), raw.data(), width, height, bpp, palette, true, true, true,
+                    Messages())
+      .message;
 }

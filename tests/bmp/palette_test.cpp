@@ -118,11 +118,12 @@ TEST(Palette, DuplicatesAreMadeDistinctAndReported) {
   EXPECT_EQ(at(white, 6), (Bytes{255, 255, 253, 0x80}));
 
   Bytes dup = entries({{1, 2, 3, 0}, {9, 9, 9, 0}, {1, 2, 3, 0x80}, {9, 9, 9, 1}, {1, 2, 3, 5}});
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(palettePrintDuplicates(dup.data(), 5, "pic"), 3u);
-  EXPECT_EQ(palettePrintDuplicates(dup.data(), 2, nullptr), 0u);
-  EXPECT_EQ(palettePrintDuplicates(dup.data(), 4, nullptr), 2u);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  std::string printed;
+  Messages collect{[&](const std::string& line) { printed += line; }};
+  EXPECT_EQ(palettePrintDuplicates(dup.data(), 5, "pic", collect), 3u);
+  EXPECT_EQ(palettePrintDuplicates(dup.data(), 2, nullptr, collect), 0u);
+  EXPECT_EQ(palettePrintDuplicates(dup.data(), 4, nullptr, collect), 2u);
+  EXPECT_EQ(printed,
             "WARN: index 0 color (#010203) same as : 2 : pic, 4\n"
             "WARN: index 1 color (#090909) same as : 3 : pic\n"
             "WARN: index 2 color (#010203) same as : 4 : pic\n"
@@ -138,9 +139,10 @@ TEST(Palette, ExportPipeline) {
   game[24] = 9, game[25] = 9, game[26] = 9, game[27] = 0;  // entry 6 coloured, alpha 0
   PaletteExport how;
   Bytes pal = game;
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(paletteExportColours(pal.data(), 256, how), 0u);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  std::string printed;
+  Messages collect{[&](const std::string& line) { printed += line; }};
+  EXPECT_EQ(paletteExportColours(pal.data(), 256, how, collect), 0u);
+  EXPECT_EQ(printed, "");
   EXPECT_EQ(at(pal, 0), (Bytes{255, 0, 255, 0}));  // blue, green, red, alpha
   EXPECT_EQ(at(pal, 5), (Bytes{0, 128, 0, 0x40}));
   EXPECT_EQ(at(pal, 6), (Bytes{9, 9, 9, 0}));      // alpha not applied by default
@@ -148,19 +150,19 @@ TEST(Palette, ExportPipeline) {
 
   how.flags = paletteFlagsFromOptions(false, true, false, true);  // -na -ta
   pal = game;
-  paletteExportColours(pal.data(), 256, how);
+  paletteExportColours(pal.data(), 256, how, Messages());
   EXPECT_EQ(at(pal, 5), (Bytes{0, 0, 0, 0x40}));
   EXPECT_EQ(at(pal, 6), (Bytes{1, 0, 0, 0}));  // black twice: its twin's blue nudged
 
   how.flags = paletteFlagsFromOptions(false, false, false, true);  // -ta: black, then green
   pal = game;
-  paletteExportColours(pal.data(), 256, how);
+  paletteExportColours(pal.data(), 256, how, Messages());
   EXPECT_EQ(at(pal, 6), (Bytes{0, 255, 0, 0}));
 
   how = PaletteExport{};
   how.swizzle = true;
   pal = game;
-  paletteExportColours(pal.data(), 256, how);
+  paletteExportColours(pal.data(), 256, how, Messages());
   EXPECT_EQ(at(pal, 8), (Bytes{2, 1, 16, 0x80}));  // game entry 16
 }
 

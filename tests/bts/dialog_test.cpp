@@ -10,15 +10,25 @@ Bytes text(uint32_t length, uint8_t fill) {
   return bytes;
 }
 
-std::string openWarnings(const Bytes& section, DialogView* view) {
-  testing::internal::CaptureStderr();
-  EXPECT_TRUE(dialogOpen(section.data(), uint32_t(section.size()), "d.bt", view));
-  return testing::internal::GetCapturedStderr();
+std::string openWarnings(const Bytes& section, DialogView* view,
+                         const DialogSettings& settings = DialogSettings()) {
+  std::string messages;
+  Result<DialogView> opened = dialogOpen(section.data(), uint32_t(section.size()), "d.bt", settings,
+                                         collectInto(&messages));
+  EXPECT_TRUE(opened.ok()) << opened.status.message;
+  *view = opened.value;
+  return messages;
+}
+
+std::string refusal(const Bytes& data) {
+  return dialogOpen(data.data(), uint32_t(data.size()), "d.bt", DialogSettings(), Messages())
+      .status.message;
 }
 }  // namespace
 
 TEST(DialogOpen, BuildsTheTextTable) {
-  Bytes section = makeDialog({text(10, 1), {}, text(10, 2), text(10, 3), text(10, 4)}, {0xFF, 0xFF});
+  Bytes section =
+      makeDialog({text(10, 1), {}, text(10, 2), text(10, 3), text(10, 4)}, {0xFF, 0xFF});
   DialogView view;
   EXPECT_EQ(openWarnings(section, &view), "");
   EXPECT_EQ(view.headSize, 128u);
@@ -33,14 +43,15 @@ TEST(DialogOpen, BuildsTheTextTable) {
 }
 
 TEST(DialogOpen, WarnsAboutTrailingDataOddHeadAndMissingEnd) {
-  Bytes trailing = makeDialog({text(4, 1), text(4, 2), text(4, 3), text(4, 4), text(4, 5)},
-                              {0x12, 0x34, 0xFF});
+  Bytes trailing =
+      makeDialog({text(4, 1), text(4, 2), text(4, 3), text(4, 4), text(4, 5)}, {0x12, 0x34, 0xFF});
   DialogView view;
-  EXPECT_EQ(openWarnings(trailing, &view), "WARN: trailing data after last dialog endchar : 3 bytes : d.bt\n");
+  EXPECT_EQ(openWarnings(trailing, &view),
+            "WARN: trailing data after last dialog endchar : 3 bytes : d.bt\n");
   EXPECT_EQ(view.size, 148u);
-  gDialogSettings.trailingWarning = false;
-  EXPECT_EQ(openWarnings(trailing, &view), "");
-  gDialogSettings.trailingWarning = true;
+  DialogSettings quiet;
+  quiet.trailingWarning = false;
+  EXPECT_EQ(openWarnings(trailing, &view, quiet), "");
 
   Bytes odd = makeDialog({{9, 9, 0}, text(2, 2), {}, {}, {7, 7}});
   odd[0] = 2;  // text 0 starts two bytes late: those two bytes belong to the head
@@ -53,31 +64,48 @@ TEST(DialogOpen, WarnsAboutTrailingDataOddHeadAndMissingEnd) {
   EXPECT_EQ(view.size, uint32_t(odd.size()));
 }
 
-TEST(DialogOpenDeath, RefusesBrokenSections) {
+TEST(DialogOpen, RefusesBrokenSections) {
   Bytes section = makeDialog({text(8, 1), text(8, 2), text(8, 3), text(8, 4), text(8, 5)});
-  auto refuses = [](const Bytes& data, const std::string& message) {
-    EXPECT_EXIT(dialogOpenOrDie(data.data(), uint32_t(data.size()), "d.bt"),
-                testing::ExitedWithCode(1), exactly(message)) << message;
-  };
   Bytes descending = section;
   descending[8] = 4;
-  refuses(descending, "ERROR: dialog pointers must be ascending : pos 1 : 8, next 4 : d.bt\n");
-  refuses(Bytes(section.begin(), section.begin() + 120),
-          "ERROR: dialog first pointer is bigger than dialog size : 128 > 120: d.bt\n");
-  refuses(Bytes(section.begin(), section.begin() + 160),
-          "ERROR: some (or last) dialog pointers is biger than file size: ptr 160 : size 160: d.bt\n");
-  refuses(Bytes(5, 0), "ERROR: dialog section is too small to be valid : 5 (min 6) : d.bt\n");
-  DialogView view;
-  EXPECT_FALSE(dialogOpen(section.data(), 5, "d.bt", &view));
+  EXPECT_EQ(refusal(descending),
+            "ERROR: dialog pointers must be ascending : pos 1 : 8, next 4 : d.bt\n");
+  EXPECT_EQ(refusal(Bytes(section.begin(), section.begin() + 120)),
+            "ERROR: dialog first pointer is bigger than dialog size : 128 > 120: d.bt\n");
+  EXPECT_EQ(
+      refusal(Bytes(section.begin(), section.begin() + 160)),
+      "ERROR: some (or last) dialog pointers is biger than file size: ptr 160 : size 160: d.bt\n");
+  EXPECT_EQ(refusal(Bytes(5, 0)),
+            "ERROR: dialog section is too small to be valid : 5 (min 6) : d.bt\n");
 }
 
-TEST(DialogAssembleDeath, RefusesOffsetsBeyond16Bits) {
+TEST(DialogAssemble, RefusesOffsetsBeyond16Bits) {
   Bytes section = makeDialog({{1, 0}, {}, {}, {}, {2, 0}});
-  DialogView view = dialogOpenOrDie(section.data(), uint32_t(section.size()), "d.bt");
+  DialogView view;
+  openWarnings(section, &view);
   Bytes texts(0x10001, 1);
   const uint32_t offsets[5] = {128, 129, 129, 129, 128 + 0xFFFF};
-  EXPECT_EQ(dialogAssemble(view, offsets, texts.data(), 1).size(), 132u);
+  EXPECT_EQ(dialogAssemble(view, offsets, texts.data(), 1).value.size(), 132u);
   const uint32_t tooFar[5] = {128, 129, 129, 129, 128 + 0x10000};
-  EXPECT_EXIT(dialogAssemble(view, tooFar, texts.data(), uint32_t(texts.size())), testing::ExitedWithCode(1),
-              exactly("ERROR: dialog texts too long, text offset does not fit 16 bits : 65536 : d.bt\n"));
+  EXPECT_EQ(dialogAssemble(view, tooFar, texts.data(), uint32_t(texts.size())).status.message,
+            "ERROR: dialog texts too long, text offset does not fit 16 bits : 65536 : d.bt\n");
+}
+
+TEST(DialogRebuild, ReplacesTextsKeepingHeadAndEmptySlots) {
+  Bytes section = makeDialog({{1, 1, 0}, {}, {2, 0}, {3, 3, 3, 0}, {4}});
+  DialogView view;
+  openWarnings(section, &view);
+  std::vector<DialogTextBytes> texts = dialogTexts(view);
+  ASSERT_EQ(texts.size(), 5u);
+  EXPECT_EQ(texts[0].bytes, (Bytes{1, 1}));
+  EXPECT_TRUE(texts[1].empty);
+  EXPECT_FALSE(texts[2].empty);
+  EXPECT_EQ(texts[4].bytes, Bytes{4});  // the last text had lost its zero
+  EXPECT_EQ(dialogRebuild(view, texts).value,
+            makeDialog({{1, 1, 0}, {}, {2, 0}, {3, 3, 3, 0}, {4, 0}}, {0xFF}));
+  texts[3].bytes = {9};
+  texts[1] = {{8, 8}, false};
+  EXPECT_EQ(dialogRebuild(view, texts).value,
+            makeDialog({{1, 1, 0}, {8, 8, 0}, {2, 0}, {9, 0}, {4, 0}}));
+  EXPECT_EQ(dialogStripTexts(view).value, makeDialog({{0}, {}, {0}, {0}, {0}}));
 }

@@ -33,10 +33,6 @@ Bytes encodePlain(const Bytes& data, int type, uint32_t target) {
   return out;
 }
 
-Messages collectInto(std::string* text) {
-  return Messages{[text](const std::string& line) { *text += line; }};
-}
-
 Bytes decodeStream(const Bytes& stream, uint32_t size, int type, std::string* messages) {
   Bytes out(kCxHistory + size, 0);
   const Result<uint32_t> n =

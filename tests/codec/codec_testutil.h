@@ -20,8 +20,6 @@ Bytes encodePlain(const Bytes& data, int type, uint32_t target = 0);
 Bytes decodeStream(const Bytes& stream, uint32_t size, int type, std::string* messages = nullptr);
 // The complete compressed file of the data.
 Bytes compressFile(const Bytes& data, int type, uint32_t padding = 0, uint32_t wanted = 0);
-// Messages that collect into `text`.
-Messages collectInto(std::string* text);
 
 // Test inputs.
 Bytes randomBytes(std::mt19937& rng, size_t n, int alphabet = 256);

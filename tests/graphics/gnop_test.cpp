@@ -16,12 +16,15 @@ struct Checked {
 
 Checked check(const Bytes& bitmap, const Bytes& palette, const GnopParams& params) {
   Checked c;
-  testing::internal::CaptureStderr();
-  c.ok = gnopCheck(bitmap.data(), static_cast<uint32_t>(bitmap.size()), palette.data(),
-                   static_cast<uint32_t>(palette.size()), params, "pic", &c.gnop);
-  c.err = testing::internal::GetCapturedStderr();
+  Status status = gnopCheck(bitmap.data(), static_cast<uint32_t>(bitmap.size()), palette.data(),
+                            static_cast<uint32_t>(palette.size()), params, "pic", &c.gnop);
+  c.ok = status.ok();
+  c.err = status.message;
   return c;
 }
+
+// Warnings printed where the program prints them.
+const Messages kToStderr{[](const std::string& line) { std::fputs(line.c_str(), stderr); }};
 
 GnopParams bitmapParams(const char* text) {
   GnopParams p;
@@ -61,8 +64,9 @@ TEST(GnopGeometry, ReadsParameterBlocks) {
   EXPECT_EQ(p.paletteHeight, 32u);
   EXPECT_EQ(p.noSwapColor, 1u);
   EXPECT_EQ(p.normalAlpha, 1u);
-  EXPECT_EXIT(bitmapParams("256,,8"), testing::ExitedWithCode(1),
-              exactly("ERROR: strtol: string not number : str = ',8'\n"));
+  GnopParams bad;
+  EXPECT_EQ(gnopParseBitmapParams("256,,8", &bad).message,
+            "ERROR: strtol: string not number : str = ',8'\n");
 }
 
 TEST(GnopGeometry, ChecksWithTheirMessages) {
@@ -124,14 +128,14 @@ TEST(GnopPalettes, SelectsTilesOfTheMultiPalette) {
   }
   Checked r = check(Bytes(0x8000, 1), palette, paletteParams("0,0,0,1"));  // not swizzled
   ASSERT_TRUE(r.ok);
-  gnopSelectPalette(&r.gnop, 5);  // column 1, row 1 of 4 x 4 tiles
+  gnopSelectPalette(&r.gnop, 5, kToStderr);  // column 1, row 1 of 4 x 4 tiles
   EXPECT_EQ(r.gnop.palette[0], 16);
   EXPECT_EQ(r.gnop.palette[1], 16);
   EXPECT_EQ(r.gnop.palette[4 * 255], 31);
   EXPECT_EQ(r.gnop.palette[4 * 255 + 1], 31);
 
   Checked swizzled = check(Bytes(0x8000, 1), palette, GnopParams());
-  gnopSelectPalette(&swizzled.gnop, 0);
+  gnopSelectPalette(&swizzled.gnop, 0, kToStderr);
   EXPECT_EQ(swizzled.gnop.palette[4 * 8 + 1], 1);  // entry 8 from row 1, stored entry 16
   EXPECT_EQ(swizzled.gnop.palette[4 * 16], 8);    // entry 16 from row 0, stored entry 8
 
@@ -142,10 +146,10 @@ TEST(GnopPalettes, SelectsTilesOfTheMultiPalette) {
   ASSERT_TRUE(stacked.ok);
   EXPECT_EQ(stacked.gnop.paletteWidth, 16u);
   EXPECT_EQ(stacked.gnop.paletteHeight, 64u);
-  gnopSelectPalette(&stacked.gnop, 3);
+  gnopSelectPalette(&stacked.gnop, 3, kToStderr);
   EXPECT_EQ(stacked.gnop.palette[0], 3);
   testing::internal::CaptureStderr();
-  gnopSelectPalette(&stacked.gnop, 9);
+  gnopSelectPalette(&stacked.gnop, 9, kToStderr);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "WARN: not valid index (9) for multipalette, set to 0 : pic\n");
   EXPECT_EQ(stacked.gnop.palette[0], 0);
@@ -156,7 +160,7 @@ TEST(GnopPalettes, SelectsTilesOfTheMultiPalette) {
   ASSERT_TRUE(cut.ok);
   EXPECT_EQ(gnopPaletteCount(&cut.gnop), 3u);
   testing::internal::CaptureStderr();
-  gnopSelectPalette(&cut.gnop, 2);
+  gnopSelectPalette(&cut.gnop, 2, kToStderr);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "WARN: not valid index (2) for multipalette, set to 0 : pic\n");
 }

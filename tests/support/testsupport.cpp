@@ -120,3 +120,7 @@ void limitAddressSpace(uint64_t bytes) {
   limit.rlim_max = bytes;
   setrlimit(RLIMIT_AS, &limit);
 }
+
+Messages collectInto(std::string* text) {
+  return Messages{[text](const std::string& line) { *text += line; }};
+}

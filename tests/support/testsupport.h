@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "common/outcome.h"
+
 using Bytes = std::vector<uint8_t>;
 
 // A fresh folder under the system temp folder, removed with its contents.
@@ -74,3 +76,6 @@ std::string exactly(const std::string& text);
 // Caps this process's address space so that large allocations fail (for use
 // inside a death test's child).
 void limitAddressSpace(uint64_t bytes);
+
+// Messages that collect into `text`.
+Messages collectInto(std::string* text);

@@ -14,7 +14,7 @@ std::string entryText(const TableEntry& e) {
 // The forward array in lookup order, one "left|right|marker|marker" each.
 std::vector<std::string> forwardEntries() {
   std::vector<std::string> out;
-  TblDirection d = tblForward();
+  TblDirection d = tblForward(table());
   for (uint32_t i = 0; i < d.count; ++i) out.push_back(entryText(d.entries[i]));
   return out;
 }
@@ -43,27 +43,39 @@ TEST(TableFile, SplitsLinesAndResolvesEscapes) {
 
 TEST(TableFile, FindsCopyMarkers) {
   ASSERT_TRUE(loadTable("\\c02=<c>\r\nAB\\h01C=<\\c01>\r\nx=\\c01\r\n\\x0B\\c02=<X\\h02>"));
-  TblDirection d = tblForward();
+  TblDirection d = tblForward(table());
   ASSERT_EQ(d.count, 4u);
   // Keys: 2 (AB + marker), 1 (x, and \x0B before its marker, file order kept), 0.
-  EXPECT_EQ(leftOf(d.entries[0]), "AB\x02\x01" "01C");
-  EXPECT_EQ(rightOf(d.entries[0]), "<\x01\x01" "01>");
+  EXPECT_EQ(leftOf(d.entries[0]),
+            "AB\x02\x01"
+            "01C");
+  EXPECT_EQ(rightOf(d.entries[0]),
+            "<\x01\x01"
+            "01>");
   EXPECT_EQ(d.entries[0].leftMarker, 2);
   EXPECT_EQ(d.entries[0].rightMarker, 1);
   EXPECT_EQ(entryText(d.entries[1]), "x|\\c01|-1|-1");  // no left marker: text
-  EXPECT_EQ(leftOf(d.entries[2]), "\x0B\x01\x02" "02");
+  EXPECT_EQ(leftOf(d.entries[2]),
+            "\x0B\x01\x02"
+            "02");
   EXPECT_EQ(d.entries[2].rightMarker, 2);
-  EXPECT_EQ(leftOf(d.entries[3]), "\x01\x02" "02");
+  EXPECT_EQ(leftOf(d.entries[3]),
+            "\x01\x02"
+            "02");
   EXPECT_EQ(d.entries[3].leftMarker, 0);
   EXPECT_EQ(d.entries[3].rightMarker, -1);
 
   // The reverse array is sorted by its text side; the marker-like text of
   // "x" is plain text there and ranks by its full length.
-  TblDirection r = tblReverse();
+  TblDirection r = tblReverse(table());
   EXPECT_EQ(entryText(r.entries[0]), "\\c01|x|-1|-1");
-  EXPECT_EQ(entryText(r.entries[1]), "<c>|\x01\x02" "02|-1|0");
+  EXPECT_EQ(entryText(r.entries[1]),
+            "<c>|\x01\x02"
+            "02|-1|0");
   EXPECT_EQ(r.entries[2].leftMarker, 2);
-  EXPECT_EQ(rightOf(r.entries[2]), "\x0B\x01\x02" "02");
+  EXPECT_EQ(rightOf(r.entries[2]),
+            "\x0B\x01\x02"
+            "02");
   EXPECT_EQ(r.entries[3].leftMarker, 1);
 }
 
@@ -74,50 +86,53 @@ TEST(TableFile, RejectsSecondMarkerAndKeepsLoading) {
             "ERROR: currently supported only 1 copys char in string\n"
             "ERROR: currently supported only 1 copys char in string\n");
   // Only the first backslash after a marker is examined.
-  EXPECT_EQ(forwardEntries(),
-            (Lines{"b|c|-1|-1", "\x01\x01" "01|\x01\x01" "01\\zz\\h01|0|0"}));
+  EXPECT_EQ(forwardEntries(), (Lines{"b|c|-1|-1",
+                                     "\x01\x01"
+                                     "01|\x01\x01"
+                                     "01\\zz\\h01|0|0"}));
 }
 
 TEST(TableFile, SkipModeDirectiveAnywhere) {
   ASSERT_TRUE(loadTable("=skip\r\na=b\r\n=other"));
-  EXPECT_FALSE(tblSkipMode());
-  EXPECT_EQ(tblTable().count, 1u);
+  EXPECT_FALSE(table().skipMode);
+  EXPECT_EQ(table().forward.size(), 1u);
   ASSERT_TRUE(loadTable("a=b\r\n=skipmode and more\r\nc=d"));
-  EXPECT_TRUE(tblSkipMode());
-  EXPECT_EQ(tblTable().count, 2u);
-  tblFree();
-  tblFree();
-  EXPECT_TRUE(tblSkipMode());  // a run's setting, not the table's
-  EXPECT_EQ(tblTable().count, 0u);
-  tblSetSkipMode(false);
+  EXPECT_TRUE(table().skipMode);
+  EXPECT_EQ(table().forward.size(), 2u);
+  ASSERT_TRUE(loadTable("a=b"));
+  EXPECT_FALSE(table().skipMode);  // the table's setting, not the process's
 }
 
 TEST(TableFile, SortKeepsFileOrderAndComputesRatios) {
   ASSERT_TRUE(loadTable("a=first\r\nbb=x\r\na=second\r\nc=\r\n\\c01x=long text"));
   EXPECT_EQ(forwardEntries(), (Lines{"bb|x|-1|-1", "a|first|-1|-1", "a|second|-1|-1", "c||-1|-1",
-                                     "\x01\x01" "01x|long text|0|-1"}));
-  EXPECT_DOUBLE_EQ(tblTable().forwardRatio, 6.0);   // "second" for "a"
-  EXPECT_DOUBLE_EQ(tblTable().reverseRatio, 2.0);   // "bb" for "x"; the empty text is left out
+                                     "\x01\x01"
+                                     "01x|long text|0|-1"}));
+  EXPECT_DOUBLE_EQ(table().forwardRatio, 6.0);  // "second" for "a"
+  EXPECT_DOUBLE_EQ(table().reverseRatio, 2.0);  // "bb" for "x"; the empty text is left out
   ASSERT_TRUE(loadTable("ab=c\r\n"));
-  EXPECT_DOUBLE_EQ(tblTable().forwardRatio, 1.0);
+  EXPECT_DOUBLE_EQ(table().forwardRatio, 1.0);
   ASSERT_TRUE(loadTable("no entries"));
-  EXPECT_EQ(tblTable().count, 0u);
+  EXPECT_EQ(table().forward.size(), 0u);
 }
 
-TEST(TableFile, LoadFailuresStopWithMessages) {
+TEST(TableFile, LoadFailuresAreValues) {
   TempDir dir;
+  std::string messages;
   std::string missing = dir.file("none.tbs");
-  EXPECT_EXIT(tblLoadOrDie(missing.c_str()), testing::ExitedWithCode(1),
-              exactly("ERROR: cant read(find) \"" + missing + "\"\nERROR: TBL init failed : file " +
-                      missing + "\n"));
+  EXPECT_EQ(tblLoad(missing.c_str(), collectInto(&messages)).status.message,
+            "ERROR: cant read(find) \"" + missing + "\"\nERROR: TBL init failed : file " + missing +
+                "\n");
   std::string empty = dir.file("empty.tbs");
   writeText(empty, "");
-  EXPECT_EXIT(tblLoadOrDie(empty.c_str()), testing::ExitedWithCode(1),
-              exactly("ERROR: file \"" + empty + "\" has zero size\nERROR: TBL init failed : file " +
-                      empty + "\n"));
-  std::string good = dir.file("good.tbs");
-  writeText(good, "\\x41=A\r\n");
-  tblLoadOrDie(good.c_str());
-  EXPECT_EQ(tblTable().count, 1u);
-  tblFree();
+  EXPECT_EQ(
+      tblLoad(empty.c_str(), collectInto(&messages)).status.message,
+      "ERROR: file \"" + empty + "\" has zero size\nERROR: TBL init failed : file " + empty + "\n");
+  std::string lf = dir.file("lf.tbs");
+  writeText(lf, "\\x41=A\n");
+  Result<CharTable> loaded = tblLoad(lf.c_str(), collectInto(&messages));
+  ASSERT_TRUE(loaded.ok());
+  EXPECT_EQ(loaded.value.forward.size(), 1u);
+  EXPECT_EQ(messages,
+            "WARN: table file uses LF line ends; entries are separated by CR LF : " + lf + "\n");
 }

@@ -2,33 +2,33 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
+#include <cstdio>
 
 #include "tests/texttable/linear_oracle.h"
 #include "texttable/convert.h"
 
-bool loadTable(const std::string& text) {
-  tblSetSkipMode(false);
-  uint8_t* buffer = static_cast<uint8_t*>(std::malloc(text.size() + 1));
-  std::memcpy(buffer, text.data(), text.size());
-  return tblParse(buffer, static_cast<uint32_t>(text.size()));
+namespace {
+CharTable gTable;
 }
 
+bool loadTable(const std::string& text) {
+  Messages toStderr{[](const std::string& line) { std::fputs(line.c_str(), stderr); }};
+  gTable = tblParse(Bytes(text.begin(), text.end()), toStderr);
+  return true;
+}
+
+const CharTable& table() { return gTable; }
+
 static Bytes convertChecked(const Bytes& input, bool forward) {
-  uint8_t* out = nullptr;
-  uint32_t length = 12345;
   uint32_t inputLength = static_cast<uint32_t>(input.size());
-  int32_t result = forward ? tblBytesToText(input.data(), inputLength, &out, &length)
-                           : tblTextToBytes(input.data(), inputLength, &out, &length);
-  EXPECT_EQ(result, static_cast<int32_t>(inputLength));
-  Bytes converted(out, out + length);
-  EXPECT_EQ(out == nullptr, length == 0);
-  std::free(out);
-  TblDirection d = forward ? tblForward() : tblReverse();
-  EXPECT_EQ(converted, linearConvert(input.data(), inputLength, d.entries, d.count, tblSkipMode()))
+  Result<Bytes> converted = forward ? tblBytesToText(gTable, input.data(), inputLength)
+                                    : tblTextToBytes(gTable, input.data(), inputLength);
+  EXPECT_TRUE(converted.ok()) << converted.status.message;
+  TblDirection d = forward ? tblForward(gTable) : tblReverse(gTable);
+  EXPECT_EQ(converted.value,
+            linearConvert(input.data(), inputLength, d.entries, d.count, gTable.skipMode))
       << "indexed lookup and linear scan differ";
-  return converted;
+  return converted.value;
 }
 
 Bytes toText(const Bytes& input) { return convertChecked(input, true); }

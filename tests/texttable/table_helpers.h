@@ -7,9 +7,12 @@
 #include "tests/support/testsupport.h"
 #include "texttable/chartable.h"
 
-// Parses `text` as a table file (skip mode reset first); false if tblParse fails.
+// Parses `text` as a table file into the helpers' table (its messages go to
+// standard error); true.
 bool loadTable(const std::string& text);
-// Converts with the loaded table; fails the test when the oracle disagrees.
+// The table loadTable made.
+const CharTable& table();
+// Converts with that table; fails the test when the oracle disagrees.
 Bytes toText(const Bytes& input);
 Bytes toBytes(const Bytes& input);
 std::string leftOf(const TableEntry& e);
