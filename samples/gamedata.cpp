@@ -152,14 +152,14 @@ GameBytes gamePalette(uint32_t tone) {
 // ---------------------------------------------------------------------------
 // Disc image.
 
-const uint32_t kFirstSector = (LBA_START + LBA_BYTES) / SECTOR_BYTES;
+const uint32_t kFirstSector = (kLbaTableOffset + kLbaTableBytes) / kLbaSectorBytes;
 // An entry's word: the start sector in bits 0-21, then the flags, then the
 // unused bytes of its last sector in 8-byte units (255: a sector or more).
 const uint32_t kEntryCompressed = 1u << 22, kEntryEmpty = 1u << 23;
 const uint32_t kPaddingShift = 24;
 
 uint32_t sectorsFor(const GdDiscFile& f) {
-  return f.empty ? 0 : static_cast<uint32_t>((f.data.size() + SECTOR_BYTES - 1) / SECTOR_BYTES);
+  return f.empty ? 0 : static_cast<uint32_t>((f.data.size() + kLbaSectorBytes - 1) / kLbaSectorBytes);
 }
 
 void setSizesRecord(GameBytes& sizes, uint32_t entry, uint32_t bytes) {
@@ -170,8 +170,8 @@ void setSizesRecord(GameBytes& sizes, uint32_t entry, uint32_t bytes) {
 // Appends the file's bytes and the zeros that fill its last sector.
 Status writeSectors(GdImageWriter& w, const GdDiscFile& f) {
   if (f.empty || f.data.empty()) return Status();  // no sectors
-  const size_t room = size_t(sectorsFor(f)) * SECTOR_BYTES;
-  static const uint8_t zeros[SECTOR_BYTES] = {};
+  const size_t room = size_t(sectorsFor(f)) * kLbaSectorBytes;
+  static const uint8_t zeros[kLbaSectorBytes] = {};
   if (std::fwrite(f.data.data(), 1, f.data.size(), w.file.get()) != f.data.size() ||
       std::fwrite(zeros, 1, room - f.data.size(), w.file.get()) != room - f.data.size())
     return failure("ERROR: cannot write %s\n", w.path.c_str());
@@ -181,8 +181,8 @@ Status writeSectors(GdImageWriter& w, const GdDiscFile& f) {
 // Records one entry in the table and the sizes file.
 void addEntry(GdImageWriter& w, const GdDiscFile& f) {
   const uint32_t entry = static_cast<uint32_t>(w.table.size());
-  const uint32_t unused = sectorsFor(f) * SECTOR_BYTES - static_cast<uint32_t>(f.data.size());
-  const uint32_t padding = f.empty ? 0 : (unused >= SECTOR_BYTES ? 255 : unused / 8);
+  const uint32_t unused = sectorsFor(f) * kLbaSectorBytes - static_cast<uint32_t>(f.data.size());
+  const uint32_t padding = f.empty ? 0 : (unused >= kLbaSectorBytes ? 255 : unused / 8);
   w.table.push_back(w.nextSector | (f.compressed ? kEntryCompressed : 0) |
                     (f.empty ? kEntryEmpty : 0) | (padding << kPaddingShift));
   uint32_t bytes = static_cast<uint32_t>(f.data.size());
@@ -194,7 +194,7 @@ void addEntry(GdImageWriter& w, const GdDiscFile& f) {
 // Room for the sizes file when its entry is next; its records are written
 // at the end.
 Status addSizesFileIfDue(GdImageWriter& w) {
-  if (w.table.size() != SIZES_ENTRY) return Status();
+  if (w.table.size() != kLbaSizesEntry) return Status();
   const GdDiscFile sizes{w.sizes, false, false};
   w.sizesSector = w.nextSector;
   addEntry(w, sizes);
@@ -456,8 +456,8 @@ Result<GameBytes> gdCompress(const GameBytes& data, int type, uint32_t multiple)
 // Disc image.
 
 Status gdImageOpen(GdImageWriter& w, const std::string& path, uint32_t fileCount) {
-  if (fileCount < SIZES_ENTRY || fileCount + 2 > LBA_MAX_ENTRIES)
-    return failure("ERROR: an image holds 15 to %u files : %u\n", LBA_MAX_ENTRIES - 2, fileCount);
+  if (fileCount < kLbaSizesEntry || fileCount + 2 > kLbaMaxEntries)
+    return failure("ERROR: an image holds 15 to %u files : %u\n", kLbaMaxEntries - 2, fileCount);
   w.file.reset(platFopen(path.c_str(), "wb"));
   w.path = path;
   if (!w.file) return failure("ERROR: cannot write %s\n", path.c_str());
@@ -465,7 +465,7 @@ Status gdImageOpen(GdImageWriter& w, const std::string& path, uint32_t fileCount
   w.table.clear();
   w.sizes.assign((w.entryCount + 1) * 3, 0);
   w.nextSector = kFirstSector;
-  const GameBytes head(size_t(kFirstSector) * SECTOR_BYTES, 0);  // the table comes at the end
+  const GameBytes head(size_t(kFirstSector) * kLbaSectorBytes, 0);  // the table comes at the end
   return writeSectors(w, GdDiscFile{head, false, false});
 }
 
@@ -487,9 +487,9 @@ Status gdImageClose(GdImageWriter& w) {
   GameBytes words(w.table.size() * 4);
   for (size_t e = 0; e < w.table.size(); ++e) wr32(&words[4 * e], w.table[e]);
   FILE* fp = w.file.get();
-  const bool ok = platFseek64(fp, LBA_START, SEEK_SET) == 0 &&
+  const bool ok = platFseek64(fp, kLbaTableOffset, SEEK_SET) == 0 &&
                   std::fwrite(words.data(), 1, words.size(), fp) == words.size() &&
-                  platFseek64(fp, int64_t(w.sizesSector) * SECTOR_BYTES, SEEK_SET) == 0 &&
+                  platFseek64(fp, int64_t(w.sizesSector) * kLbaSectorBytes, SEEK_SET) == 0 &&
                   std::fwrite(w.sizes.data(), 1, w.sizes.size(), fp) == w.sizes.size() &&
                   std::fclose(w.file.release()) == 0;
   if (!ok) return failure("ERROR: cannot write %s\n", w.path.c_str());
