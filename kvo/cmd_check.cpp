@@ -41,7 +41,8 @@ Result<CheckedProject> checkProject(const Workspace& ws, const ProjectState& sta
     if (!keepStored) rebuilt.value.stored = std::vector<uint8_t>();
     checked.files.push_back(std::move(rebuilt.value));
   }
-  for (const Problem& p : problems) messages.print(p.place + ": " + p.message + "\n");
+  for (const Problem& p : problems)
+    messages.print(workspacePath(ws, p.place) + ": " + p.message + "\n");
   checked.problems += problems.size();
   return result;
 }

@@ -28,8 +28,7 @@ Status storedBytes(const Workspace& ws, const ProjectState& state, const Convert
                    RebuiltFile& f, const Messages& messages) {
   if (!f.stored.empty() || f.storedSize == 0) return Status();
   std::vector<Problem> ignored;  // reported by the check already
-  Result<RebuiltFile> again =
-      rebuildFile(ws, state, converters, f.file->index, &ignored, messages);
+  Result<RebuiltFile> again = rebuildFile(ws, state, converters, f.file->index, &ignored, messages);
   if (!again.ok()) return again.status;
   f.stored = std::move(again.value.stored);
   return Status();
@@ -45,8 +44,9 @@ Status writeChanges(const Workspace& ws, const ProjectState& state, const Conver
   for (RebuiltFile& f : checked.files) {
     Status ready = storedBytes(ws, state, converters, f, messages);
     if (!ready.ok()) return ready;
-    Status imported = lbaImportBytes(image.value, stream.value.get(), f.file->index,
-                                     f.stored.data(), uint32_t(f.stored.size()), messages);
+    Status imported =
+        lbaImportBytes(image.value, stream.value.get(), f.file->index, f.stored.data(),
+                       uint32_t(f.stored.size()), f.name.c_str(), messages);
     if (!imported.ok()) return imported;
     f.stored = std::vector<uint8_t>();
   }
@@ -64,7 +64,8 @@ Result<size_t> verify(const std::string& temporary, const CheckedProject& checke
   if (!stream.ok()) return {0, stream.status};
   for (const RebuiltFile& f : checked.files) {
     std::vector<uint8_t> stored;
-    bool good = lbaReadFile(image.value, stream.value.get(), f.file->index, &stored, Messages()).ok();
+    bool good =
+        lbaReadFile(image.value, stream.value.get(), f.file->index, &stored, Messages()).ok();
     if (good && f.file->compression >= 0) {
       Result<CxBlock> block =
           cxDecompressBuffer(stored.data(), uint32_t(stored.size()), f.name.c_str(), Messages());
@@ -145,8 +146,9 @@ int writePatch(const std::string& original, const std::string& image, const std:
         "install xdelta3); the image is written : %s\n",
         patch.c_str()));
   if (status != 0)
-    return reportFailure(failure("ERROR: xdelta3 failed (exit status %d); the image is written : %s\n",
-                                 status, patch.c_str()));
+    return reportFailure(
+        failure("ERROR: xdelta3 failed (exit status %d); the image is written : %s\n", status,
+                patch.c_str()));
   std::printf("kvo pack: patch written to %s\n", patch.c_str());
   return kDone;
 }

@@ -122,8 +122,8 @@ void unpackFile(Unpack& u, const LbaImage& image, FILE* stream, uint32_t index) 
   if (!keep(u, writeArtefact(u.ws, index, filesPath, decoded.value))) return;
   if (file.kind == FileKind::Gnop) return u.gnopFiles.push_back(index);
   if (file.kind == FileKind::Raw || file.kind == FileKind::Skip) return;
-  Result<std::vector<Artefact>> artefacts = exportArtefacts(
-      u.converters, file.kind, index, name, decoded.value, nullptr, u.messages);
+  Result<std::vector<Artefact>> artefacts =
+      exportArtefacts(u.converters, file.kind, index, name, decoded.value, nullptr, u.messages);
   if (!artefacts.ok()) return problem(u, artefacts.status);
   writeArtefacts(u, index, artefacts.value);
 }
@@ -140,10 +140,10 @@ int runUnpack(const UnpackOptions& options) {
   u.ws = std::move(ws.value);
   PlatStat st;
   if (!options.force && platStat(workspacePath(u.ws, kStatePath).c_str(), &st))
-    return reportFailure(failure(
-        "ERROR: the project is unpacked already; unpacking again would replace your work "
-        "(kvo status shows it; --force unpacks anyway) : %s\n",
-        u.ws.root.c_str()));
+    return reportFailure(
+        failure("ERROR: the project is unpacked already; unpacking again would replace your work "
+                "(kvo status shows it; --force unpacks anyway) : %s\n",
+                u.ws.root.c_str()));
   Result<Converters> converters = loadConverters(u.ws, u.messages);
   if (!converters.ok()) return reportFailure(converters.status);
   u.converters = converters.value;

@@ -39,8 +39,8 @@ Result<std::vector<Artefact>> exportDialog(const Converters& c, uint32_t index,
   const std::vector<DialogTextBytes> slots = dialogTexts(view.value);
   for (uint32_t k = 0; k < slots.size(); ++k) {
     if (slots[k].empty) continue;
-    Result<Bytes> text = tblBytesToText(*c.table, slots[k].bytes.data(),
-                                        uint32_t(slots[k].bytes.size()));
+    Result<Bytes> text =
+        tblBytesToText(*c.table, slots[k].bytes.data(), uint32_t(slots[k].bytes.size()));
     if (!text.ok()) return {{}, text.status};
     texts.push_back({k, std::string(text.value.begin(), text.value.end())});
   }
@@ -115,7 +115,8 @@ Result<std::vector<Artefact>> exportGwh(uint32_t index, const std::string& name,
 Result<Bytes> importGwh(uint32_t index, const Bytes& base, const std::vector<Artefact>& artefacts,
                         const Messages& messages) {
   for (const Artefact& a : artefacts)
-    if (a.path == picPath(index)) return gwhFromBmp(a.bytes, a.path.c_str(), GwhColours(), messages);
+    if (a.path == picPath(index))
+      return gwhFromBmp(a.bytes, a.path.c_str(), GwhColours(), messages);
   return {base, Status()};
 }
 
@@ -160,9 +161,8 @@ Result<std::vector<Artefact>> exportGnop(const Converters& c, uint32_t index,
                                          const Bytes& palettes, const Messages& messages) {
   const GnopRule& rule = projectRuleFor(*c.project, index)->gnop;
   const std::string path = picPath(index);
-  Result<Bytes> bmp =
-      gnopBitmapToBmp(bitmap, palettes, gnopParams(rule), GnopExportSettings(), rule.paletteNumber,
-                      0, name.c_str(), path.c_str(), messages);
+  Result<Bytes> bmp = gnopBitmapToBmp(bitmap, palettes, gnopParams(rule), GnopExportSettings(),
+                                      rule.paletteNumber, 0, name.c_str(), path.c_str(), messages);
   if (!bmp.ok()) return {{}, bmp.status};
   return {{{path, std::move(bmp.value)}}, Status()};
 }
@@ -176,7 +176,8 @@ Result<Bytes> importGnop(const Converters& c, uint32_t index, const Bytes& base,
     if (!pixels.ok()) return pixels;
     Bytes out = base;
     if (rule.bitmapOffset + pixels.value.size() > out.size())
-      return {{}, failure("ERROR: the picture does not fit its bitmap file : %s\n", a.path.c_str())};
+      return {{},
+              failure("ERROR: the picture does not fit its bitmap file : %s\n", a.path.c_str())};
     std::copy(pixels.value.begin(), pixels.value.end(), out.begin() + rule.bitmapOffset);
     return {std::move(out), Status()};
   }
@@ -204,7 +205,11 @@ Result<Converters> loadConverters(const Workspace& ws, const Messages& messages)
 }
 
 bool looksLikeGwh(const Bytes& decoded) {
-  return gwhCheck(decoded.data(), decoded.size(), "", Messages()).ok();
+  // Only a picture that passes without a warning: other files of the same
+  // size can pass the checks by chance.
+  bool warned = false;
+  Messages noted{[&warned](const std::string&) { warned = true; }};
+  return gwhCheck(decoded.data(), decoded.size(), "", noted).ok() && !warned;
 }
 
 Result<std::vector<Artefact>> exportArtefacts(const Converters& c, FileKind kind, uint32_t index,

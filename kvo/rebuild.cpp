@@ -19,20 +19,27 @@ bool isFilesArtefact(const ArtefactState& a) {
 
 std::string baseName(const std::string& path) { return path.substr(path.find('/') + 1); }
 
-// Every artefact of one file with its current bytes; the files/ one apart.
+// The decompressed file as files/ holds it now, and every other artefact of
+// it that changed (an unchanged picture laid over the file would undo an
+// edit made to the file itself).
 Status currentArtefacts(const Workspace& ws, const ProjectState& state, uint32_t index,
                         std::vector<uint8_t>* base, std::string* name,
                         std::vector<Artefact>* others) {
   for (const ArtefactState& a : state.artefacts) {
     if (a.index != index) continue;
-    Result<std::vector<uint8_t>> bytes = loadArtefact(ws, a);
-    if (!bytes.ok()) return bytes.status;
     if (isFilesArtefact(a)) {
+      Result<std::vector<uint8_t>> bytes = loadArtefact(ws, a);
+      if (!bytes.ok()) return bytes.status;
       *base = std::move(bytes.value);
       *name = baseName(a.path);
-    } else {
-      others->push_back({a.path, std::move(bytes.value)});
+      continue;
     }
+    std::vector<uint8_t> bytes;
+    ArtefactCheck check = checkArtefact(ws, a, &bytes);
+    if (check == ArtefactCheck::Missing)
+      return failure("ERROR: missing (the unpack wrote it; restore it or unpack again) : %s\n",
+                     workspacePath(ws, a.path).c_str());
+    if (check == ArtefactCheck::Changed) others->push_back({a.path, std::move(bytes)});
   }
   return Status();
 }
@@ -45,8 +52,7 @@ std::vector<uint32_t> changedFiles(const Workspace& ws, const ProjectState& stat
     ArtefactCheck check = checkArtefact(ws, a, nullptr);
     if (check == ArtefactCheck::Missing)
       problems->push_back({a.path, "missing (the unpack wrote it; restore it or unpack again)"});
-    if (check != ArtefactCheck::Unchanged &&
-        (changed.empty() || changed.back() != a.index))
+    if (check != ArtefactCheck::Unchanged && (changed.empty() || changed.back() != a.index))
       changed.push_back(a.index);
   }
   std::sort(changed.begin(), changed.end());
@@ -64,10 +70,9 @@ Result<std::vector<uint8_t>> storeLikeOriginal(const ImageFileState& file,
   }
   const uint32_t size = uint32_t(decoded.size());
   if (file.compression == 0) {
-    result.value.resize(kCxHeaderSize);
-    result.value[0] = 0;
+    result.value.assign(kCxHeaderSize + size_t(size), 0);
     wr32(result.value.data() + 1, size);
-    result.value.insert(result.value.end(), decoded.begin(), decoded.end());
+    if (size > 0) std::memcpy(result.value.data() + kCxHeaderSize, decoded.data(), size);
     return result;
   }
   Result<CxBlock> in = cxAllocHistory(size);

@@ -74,8 +74,8 @@ Result<ProjectState> workspaceState(const Workspace& ws) {
   const std::string path = workspacePath(ws, kStatePath);
   PlatStat st;
   if (!platStat(path.c_str(), &st)) {
-    result.status = failure("ERROR: the project is not unpacked yet: run kvo unpack : %s\n",
-                            ws.root.c_str());
+    result.status =
+        failure("ERROR: the project is not unpacked yet: run kvo unpack : %s\n", ws.root.c_str());
     return result;
   }
   Result<std::string> text = readText(path);
@@ -85,8 +85,8 @@ Result<ProjectState> workspaceState(const Workspace& ws) {
   }
   result = stateParse(text.value, path);
   if (!result.ok())
-    result.status.message = "ERROR: " + result.status.message +
-                            "       (run kvo unpack again to rebuild it)\n";
+    result.status.message =
+        "ERROR: " + result.status.message + "       (run kvo unpack again to rebuild it)\n";
   return result;
 }
 
@@ -134,8 +134,9 @@ Result<std::vector<uint8_t>> loadArtefact(const Workspace& ws, const ArtefactSta
   uint64_t size = 0;
   int64_t modified = 0;
   if (!platFileTime(path, &size, &modified))
-    return {{}, failure("ERROR: missing (the unpack wrote it; restore it or unpack again) : %s\n",
-                        path.c_str())};
+    return {{},
+            failure("ERROR: missing (the unpack wrote it; restore it or unpack again) : %s\n",
+                    path.c_str())};
   if (size == 0) return {};
   return loadFile(path.c_str(), FileWording::Plain);
 }
@@ -162,8 +163,8 @@ ArtefactCheck checkArtefact(const Workspace& ws, const ArtefactState& artefact,
   int64_t modified = 0;
   if (!platFileTime(path, &size, &modified)) return ArtefactCheck::Missing;
   if (size == artefact.size && modified == artefact.modified) return ArtefactCheck::Unchanged;
-  Result<std::vector<uint8_t>> bytes = size == 0 ? Result<std::vector<uint8_t>>()
-                                                 : loadFile(path.c_str(), FileWording::Plain);
+  Result<std::vector<uint8_t>> bytes =
+      size == 0 ? Result<std::vector<uint8_t>>() : loadFile(path.c_str(), FileWording::Plain);
   if (!bytes.ok()) return ArtefactCheck::Missing;
   bool same = contentHash(bytes.value.data(), bytes.value.size()) == artefact.hash &&
               bytes.value.size() == artefact.size;
