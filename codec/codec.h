@@ -90,6 +90,13 @@ Status cxDecompressFile(const char* inPath, const char* outPath, const Messages&
 Status cxdDecompressFile(const char* inPath, const char* outPath, bool logging, const char* logPath,
                          const Messages& messages);
 
+// A compressed file held in memory, decompressed into a new block (kCxHistory
+// zero bytes in front, `size` the declared size): the header checks of the
+// tools, and a short stream's "WARN: not all decoded to output file" with
+// its missing bytes zero, as the tools write them. `name` is for messages.
+Result<CxBlock> cxDecompressBuffer(const uint8_t* file, uint32_t fileSize, const char* name,
+                                   const Messages& messages);
+
 // Greedy compressor. `in` must have kCxHistory zero bytes in front of it.
 // `target` is the wanted stream size (0 = none): the end of the data is then
 // stored uncompressed to make the stream larger. Returns the stream size,

@@ -5,8 +5,8 @@
 #include "codec/codec.h"
 #include "codec/token.h"
 #include "common/le.h"
-#include "platform/filemap.h"
 #include "common/safeout.h"
+#include "platform/filemap.h"
 #include "platform/platform.h"
 #include "platform/replace.h"
 
@@ -217,7 +217,8 @@ Result<uint32_t> cxDecode(const uint8_t* src, uint32_t srcLen, uint8_t* dst, uin
 }
 
 Status cxCheckHeader(const uint8_t* file, uint32_t fileSize, const char* path) {
-  if (file[0] > 2) return failure("ERROR: Unknown compression type %d : %s\n", file[0], path);
+  if (fileSize > 0 && file[0] > 2)
+    return failure("ERROR: Unknown compression type %d : %s\n", file[0], path);
   if (fileSize < kCxHeaderSize)
     return failure(
         "ERROR: file is too short for the 5-byte compressed file header (%u bytes) : %s\n",
@@ -232,6 +233,30 @@ Status cxCheckStoredSize(uint32_t fileSize, uint32_t declared, const char* path)
     return failure("ERROR: decoding type 0, filesize is lower than expected %u < %llu : %s\n",
                    fileSize, needed, path);
   return Status();
+}
+
+Result<CxBlock> cxDecompressBuffer(const uint8_t* file, uint32_t fileSize, const char* name,
+                                   const Messages& messages) {
+  Result<CxBlock> result;
+  result.status =
+      fileSize == 0 ? cxCheckHeader(nullptr, 0, name) : cxCheckHeader(file, fileSize, name);
+  if (!result.ok()) return result;
+  const int type = file[0];
+  const uint32_t declared = rd32(file + 1);
+  if (type == 0) result.status = cxCheckStoredSize(fileSize, declared, name);
+  if (!result.ok()) return result;
+  result = cxAllocHistory(declared);
+  if (!result.ok()) return result;
+  uint8_t* out = result.value.data();
+  if (type == 0) {
+    if (declared > 0) std::memcpy(out, file + kCxHeaderSize, declared);
+    return result;
+  }
+  Result<uint32_t> got =
+      cxDecode(file + kCxHeaderSize, fileSize - kCxHeaderSize, out, declared, type, messages);
+  if (!got.ok()) return {CxBlock(), got.status};
+  std::memset(out + got.value, 0, declared - got.value);
+  return result;
 }
 
 Status cxDecompressPlain(const char* inPath, const char* outPath, FileWording wording,

@@ -23,9 +23,9 @@ const char kShort[] = "WARN: not all decoded to output file\n";
 TEST(Decoder, AppliesEachTokenKind) {
   std::string err;
   // raw "AB", back-reference count 6 distance 2 (overlapping), run of 4, empty long run
-  EXPECT_EQ(decodeCapturing({0x02, 'A', 'B', 0x98, 0x01, 0x7E, 0x00, 'C', 0x7F, 0, 0, 'D'}, 12, 1,
-                            &err),
-            bytesOf("ABABABABCCCC"));
+  EXPECT_EQ(
+      decodeCapturing({0x02, 'A', 'B', 0x98, 0x01, 0x7E, 0x00, 'C', 0x7F, 0, 0, 'D'}, 12, 1, &err),
+      bytesOf("ABABABABCCCC"));
   EXPECT_EQ(err, "");
   // distance 1, count 3 repeats the last byte, in both types
   for (int type = 1; type <= 2; ++type) {
@@ -89,8 +89,7 @@ TEST(Decoder, RejectsUnknownTypeAndHugeSizes) {
   const Result<uint32_t> decoded = cxDecode(&byte, 1, &byte, 0, 3, Messages());
   EXPECT_TRUE(decoded.status.failed);
   EXPECT_EQ(decoded.status.message, "ERROR: unknown compression type 3\n");
-  EXPECT_EQ(cxAllocHistory(0xFFFFFFFFu).status.message,
-            "ERROR: cannot malloc 4294971391 bytes.\n");
+  EXPECT_EQ(cxAllocHistory(0xFFFFFFFFu).status.message, "ERROR: cannot malloc 4294971391 bytes.\n");
 }
 
 // Compresses into a whole file image.
@@ -116,7 +115,8 @@ TEST(Compressor, RunsAndBackReferences) {
   // 10 zeros: a back-reference into the history matches as long as the run and wins
   EXPECT_EQ(compress(concat({repeatByte(0, 10), {7}}), 1),
             concat({header(1, 11), {0xB8, 0x00, 0x01, 0x07, 0x00}}));
-  EXPECT_EQ(compress(repeatByte('v', 300), 2), concat({header(2, 300), {0x7F, 0x2C, 0x01, 'v', 0x00}}));
+  EXPECT_EQ(compress(repeatByte('v', 300), 2),
+            concat({header(2, 300), {0x7F, 0x2C, 0x01, 'v', 0x00}}));
   // a run taken at once writes the pending raw bytes first
   EXPECT_EQ(compress(concat({bytesOf("AB"), repeatByte('C', 20)}), 1),
             concat({header(1, 22), {0x02, 'A', 'B', 0x7E, 0x10, 'C', 0x00}}));
@@ -152,11 +152,13 @@ TEST(Compressor, WantedSize) {
   EXPECT_EQ(Bytes(ones.begin() + 5, ones.begin() + 9), Bytes({1, 1, 1, 2}));
   // a wish below the normal size, or of 1 to 5 bytes, changes nothing here
   const Bytes normal = compress(concat({repeatByte(0, 10), {7}}), 1);
-  for (uint32_t wanted : {1u, 4u, 5u, 8u}) EXPECT_EQ(compress(concat({repeatByte(0, 10), {7}}), 1, 0, wanted), normal);
+  for (uint32_t wanted : {1u, 4u, 5u, 8u})
+    EXPECT_EQ(compress(concat({repeatByte(0, 10), {7}}), 1, 0, wanted), normal);
   // the filled part starts where the pending raw run started
   const Bytes text = bytesOf("ABCABCABCxyz");
   const Bytes mixed = compress(text, 1, 0, 17);
-  EXPECT_EQ(mixed, concat({header(1, 12), {0x03, 'A', 'B', 'C', 0x98, 0x02, 0x02, 'x', 'y', 0x01, 'z', 0x00}}));
+  EXPECT_EQ(mixed, concat({header(1, 12),
+                           {0x03, 'A', 'B', 'C', 0x98, 0x02, 0x02, 'x', 'y', 0x01, 'z', 0x00}}));
   EXPECT_EQ(mixed.size(), 17u);
 }
 
@@ -169,8 +171,9 @@ TEST(Compressor, FarRegionLimitNearTheEnd) {
   const Bytes data = concat({block, randomBytes(rng, 2033 - 8), block});
   const Bytes file = compress(data, 1);
   EXPECT_EQ(Bytes(file.end() - 6, file.end()), Bytes({0x9F, 0xF0, 0x02, block[6], block[7], 0x00}));
-  EXPECT_EQ(decodeStream(Bytes(file.begin() + 5, file.end()), static_cast<uint32_t>(data.size()), 1),
-            data);
+  EXPECT_EQ(
+      decodeStream(Bytes(file.begin() + 5, file.end()), static_cast<uint32_t>(data.size()), 1),
+      data);
 }
 
 // A caller's buffer too small for the stream: the bytes that fit are those of
@@ -200,8 +203,9 @@ TEST(Compressor, ReadsNothingPastTheInput) {
   std::mt19937 rng(12);
   for (size_t size : {1, 2, 3, 4, 5, 7, 100, 5000}) {
     const size_t dataPages = (kCxHistory + size + page - 1) / page;
-    uint8_t* block = static_cast<uint8_t*>(mmap(nullptr, (dataPages + 1) * page, PROT_READ | PROT_WRITE,
-                                                MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    uint8_t* block =
+        static_cast<uint8_t*>(mmap(nullptr, (dataPages + 1) * page, PROT_READ | PROT_WRITE,
+                                   MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
     ASSERT_NE(block, MAP_FAILED);
     ASSERT_EQ(mprotect(block + dataPages * page, page, PROT_NONE), 0);
     uint8_t* in = block + dataPages * page - size;
@@ -226,9 +230,9 @@ TEST(Compressor, RejectsUnknownTypeAndHugeBuffers) {
   EXPECT_EQ(cxEncode(&byte, 0, &byte, 1, 0, 0, Messages()).status.message,
             "ERROR: unknown compression type 0\n");
   const Bytes in = withHistory(bytesOf("0123456789"));
-  EXPECT_EQ(cxCompressBuffer(in.data() + kCxHistory, 10, 1, 0x7FFFFFFF, 0, Messages())
-                .status.message,
-            "ERROR: cannot malloc 2147483664 bytes.\n");
+  EXPECT_EQ(
+      cxCompressBuffer(in.data() + kCxHistory, 10, 1, 0x7FFFFFFF, 0, Messages()).status.message,
+      "ERROR: cannot malloc 2147483664 bytes.\n");
 }
 
 // A long-running caller gets each damaged file's failure as a value, with the
@@ -243,13 +247,14 @@ TEST(WholeFiles, DamagedInputsAreReturnedNotFatal) {
   std::string messages;
   EXPECT_EQ(cxDecompressFile(unknown.c_str(), out.c_str(), collectInto(&messages)).message,
             "ERROR: Unknown compression type 3 : " + unknown + "\n");
-  EXPECT_EQ(cxdDecompressFile(cut.c_str(), out.c_str(), true, log.c_str(), collectInto(&messages))
-                .message,
-            "ERROR: file is too short for the 5-byte compressed file header (3 bytes) : " + cut +
-                "\n");
-  EXPECT_EQ(cxdDecompressFile(stored.c_str(), out.c_str(), true, log.c_str(), collectInto(&messages))
-                .message,
-            "ERROR: decoding type 0, filesize is lower than expected 6 < 14 : " + stored + "\n");
+  EXPECT_EQ(
+      cxdDecompressFile(cut.c_str(), out.c_str(), true, log.c_str(), collectInto(&messages))
+          .message,
+      "ERROR: file is too short for the 5-byte compressed file header (3 bytes) : " + cut + "\n");
+  EXPECT_EQ(
+      cxdDecompressFile(stored.c_str(), out.c_str(), true, log.c_str(), collectInto(&messages))
+          .message,
+      "ERROR: decoding type 0, filesize is lower than expected 6 < 14 : " + stored + "\n");
   EXPECT_FALSE(fileExists(log));  // an unfinished log is not left behind
   EXPECT_EQ(cxDecompressFile(dir.file("none").c_str(), out.c_str(), Messages()).message,
             "ERROR: file not exist or read error occurred : " + dir.file("none") + "\n");
@@ -260,6 +265,25 @@ TEST(WholeFiles, DamagedInputsAreReturnedNotFatal) {
   EXPECT_TRUE(fine.ok());
   EXPECT_EQ(messages, "");
   EXPECT_EQ(readBytes(out), bytesOf("abcabcabcabc"));
+}
+
+TEST(WholeFiles, DecompressedInMemoryAsTheToolsWriteThem) {
+  std::string messages;
+  auto decoded = [&](const Bytes& file) {
+    Result<CxBlock> r =
+        cxDecompressBuffer(file.data(), uint32_t(file.size()), "f", collectInto(&messages));
+    return r.ok() ? Bytes(r.value.data(), r.value.data() + r.value.size)
+                  : bytesOf(r.status.message);
+  };
+  EXPECT_EQ(decoded(compressFile(bytesOf("abcabcabcabc"), 1)), bytesOf("abcabcabcabc"));
+  EXPECT_EQ(decoded({0, 2, 0, 0, 0, 'h', 'i', '!'}), bytesOf("hi"));
+  EXPECT_EQ(messages, "");
+  EXPECT_EQ(decoded({2, 4, 0, 0, 0, 0x02, 'o', 'k', 0x00}), Bytes({'o', 'k', 0, 0}));
+  EXPECT_EQ(messages, "WARN: not all decoded to output file\n");
+  EXPECT_EQ(
+      decoded({}),
+      bytesOf("ERROR: file is too short for the 5-byte compressed file header (0 bytes) : f\n"));
+  EXPECT_EQ(decoded({7, 0}), bytesOf("ERROR: Unknown compression type 7 : f\n"));
 }
 
 }  // namespace

@@ -1,0 +1,66 @@
+// kvo check: every changed game file rebuilt in memory, compressed as the
+// original, and measured against its room; writes nothing.
+#include <cstdio>
+
+#include "kvo/commands.h"
+#include "kvo/imagehash.h"
+#include "kvo/rebuild.h"
+#include "platform/folders.h"
+
+Status checkImageUnchanged(const Workspace& ws, const ProjectState& state) {
+  Status sized = checkImageSize(ws);
+  if (!sized.ok()) return sized;
+  uint64_t size = 0;
+  int64_t modified = 0;
+  if (platFileTime(ws.imagePath, &size, &modified) && size == state.imageSize &&
+      modified == state.imageModified)
+    return Status();
+  Result<std::string> digest = hashImage(ws.imagePath, nullptr);
+  if (!digest.ok()) return digest.status;
+  return checkImageHash(ws.imagePath, ws.project.imageSha256, digest.value);
+}
+
+Result<CheckedProject> checkProject(const Workspace& ws, const ProjectState& state,
+                                    const Converters& converters, const Messages& messages,
+                                    bool keepStored) {
+  Result<CheckedProject> result;
+  CheckedProject& checked = result.value;
+  std::vector<Problem> problems;
+  for (uint32_t index : changedFiles(ws, state, &problems)) {
+    Result<RebuiltFile> rebuilt = rebuildFile(ws, state, converters, index, &problems, messages);
+    if (!rebuilt.ok()) {
+      messages.print(rebuilt.status.message);
+      ++checked.problems;
+      continue;
+    }
+    if (rebuilt.value.same) continue;
+    std::printf("%s\n", fitLine(rebuilt.value).c_str());
+    if (!rebuilt.value.fits()) ++checked.over;
+    rebuilt.value.decoded.clear();
+    rebuilt.value.decoded.shrink_to_fit();
+    if (!keepStored) rebuilt.value.stored = std::vector<uint8_t>();
+    checked.files.push_back(std::move(rebuilt.value));
+  }
+  for (const Problem& p : problems)
+    messages.print(workspacePath(ws, p.place) + ": " + p.message + "\n");
+  checked.problems += problems.size();
+  return result;
+}
+
+int runCheck(const CheckOptions& options) {
+  Messages messages = stderrLines();
+  Result<Workspace> ws = workspaceOpen(options.dir);
+  if (!ws.ok()) return reportFailure(ws.status);
+  Result<ProjectState> state = workspaceState(ws.value);
+  if (!state.ok()) return reportFailure(state.status);
+  Status image = checkImageUnchanged(ws.value, state.value);
+  if (!image.ok()) return reportFailure(image);
+  Result<Converters> converters = loadConverters(ws.value, messages);
+  if (!converters.ok()) return reportFailure(converters.status);
+  Result<CheckedProject> checked =
+      checkProject(ws.value, state.value, converters.value, messages, false);
+  const CheckedProject& c = checked.value;
+  std::printf("kvo check: %zu changed files, %zu over their room, %zu problems\n", c.files.size(),
+              c.over, c.problems);
+  return c.over + c.problems > 0 ? kProblems : kDone;
+}

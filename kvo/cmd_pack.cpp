@@ -1,0 +1,154 @@
+// kvo pack: the check, then a new image with every changed file in its room,
+// read back and compared before it takes its name.
+#include <cstdio>
+
+#include "codec/codec.h"
+#include "kvo/commands.h"
+#include "kvo/rebuild.h"
+#include "lba/lba_image.h"
+#include "lba/lba_import.h"
+#include "platform/folders.h"
+#include "platform/platform.h"
+#include "platform/process.h"
+
+namespace {
+// At most this many bytes of rebuilt files are kept between the check and
+// the writing; the rest are rebuilt again (memory stays bounded).
+const size_t kKeptStoredBytes = 24u << 20;
+
+void keepWithinBudget(CheckedProject& checked) {
+  size_t kept = 0;
+  for (RebuiltFile& f : checked.files) {
+    kept += f.stored.size();
+    if (kept > kKeptStoredBytes) f.stored = std::vector<uint8_t>();
+  }
+}
+
+Status storedBytes(const Workspace& ws, const ProjectState& state, const Converters& converters,
+                   RebuiltFile& f, const Messages& messages) {
+  if (!f.stored.empty() || f.storedSize == 0) return Status();
+  std::vector<Problem> ignored;  // reported by the check already
+  Result<RebuiltFile> again = rebuildFile(ws, state, converters, f.file->index, &ignored, messages);
+  if (!again.ok()) return again.status;
+  f.stored = std::move(again.value.stored);
+  return Status();
+}
+
+Status writeChanges(const Workspace& ws, const ProjectState& state, const Converters& converters,
+                    CheckedProject& checked, const std::string& temporary,
+                    const Messages& messages) {
+  Result<LbaImage> image = lbaLoad(temporary.c_str(), LbaSettings(), Messages());
+  if (!image.ok()) return image.status;
+  Result<LbaStream> stream = lbaOpenStream(temporary.c_str(), "rb+");
+  if (!stream.ok()) return stream.status;
+  for (RebuiltFile& f : checked.files) {
+    Status ready = storedBytes(ws, state, converters, f, messages);
+    if (!ready.ok()) return ready;
+    Status imported =
+        lbaImportBytes(image.value, stream.value.get(), f.file->index, f.stored.data(),
+                       uint32_t(f.stored.size()), f.name.c_str(), messages);
+    if (!imported.ok()) return imported;
+    f.stored = std::vector<uint8_t>();
+  }
+  return lbaWriteHeader(image.value, stream.value.get());
+}
+
+// Reads every changed file back out of the new image and compares it with
+// what was meant. Returns how many differ.
+Result<size_t> verify(const std::string& temporary, const CheckedProject& checked,
+                      std::vector<std::string>* results) {
+  Result<size_t> result;
+  Result<LbaImage> image = lbaLoad(temporary.c_str(), LbaSettings(), Messages());
+  if (!image.ok()) return {0, image.status};
+  Result<LbaStream> stream = lbaOpenStream(temporary.c_str(), "rb");
+  if (!stream.ok()) return {0, stream.status};
+  for (const RebuiltFile& f : checked.files) {
+    std::vector<uint8_t> stored;
+    bool good =
+        lbaReadFile(image.value, stream.value.get(), f.file->index, &stored, Messages()).ok();
+    if (good && f.file->compression >= 0) {
+      Result<CxBlock> block =
+          cxDecompressBuffer(stored.data(), uint32_t(stored.size()), f.name.c_str(), Messages());
+      good = block.ok() && contentHash(block.value.data(), block.value.size) == f.decodedHash;
+    } else if (good) {
+      good = contentHash(stored.data(), stored.size()) == f.decodedHash;
+    }
+    results->push_back(good ? "verified" : "DIFFERS");
+    if (!good) ++result.value;
+  }
+  return result;
+}
+
+void printSummary(const CheckedProject& checked, const std::vector<std::string>& results) {
+  std::printf("%-16s %-7s %10s %10s  %s\n", "file", "kind", "bytes", "room", "result");
+  for (size_t i = 0; i < checked.files.size(); ++i) {
+    const RebuiltFile& f = checked.files[i];
+    std::printf("%-16s %-7s %10u %10u  %s\n", f.name.c_str(), fileKindName(f.file->kind),
+                f.storedSize, f.file->span, results[i].c_str());
+  }
+}
+}  // namespace
+
+int writePatch(const std::string& original, const std::string& image, const std::string& patch);
+
+int runPack(const PackOptions& options) {
+  Messages messages = stderrLines();
+  Result<Workspace> ws = workspaceOpen(options.dir);
+  if (!ws.ok()) return reportFailure(ws.status);
+  Result<ProjectState> state = workspaceState(ws.value);
+  if (!state.ok()) return reportFailure(state.status);
+  if (platSameFile(options.output, ws.value.imagePath))
+    return reportFailure(failure("ERROR: kvo pack never writes over the original image : %s\n",
+                                 options.output.c_str()));
+  Status image = checkImageUnchanged(ws.value, state.value);
+  if (!image.ok()) return reportFailure(image);
+  Result<Converters> converters = loadConverters(ws.value, messages);
+  if (!converters.ok()) return reportFailure(converters.status);
+  Result<CheckedProject> checked =
+      checkProject(ws.value, state.value, converters.value, messages, true);
+  CheckedProject& c = checked.value;
+  if (c.over + c.problems > 0) {
+    std::fprintf(stderr, "ERROR: nothing written: %zu files over their room, %zu problems\n",
+                 c.over, c.problems);
+    return kProblems;
+  }
+  keepWithinBudget(c);
+  const std::string temporary = options.output + ".kvo-partial";
+  if (!platCopyFile(ws.value.imagePath, temporary))
+    return reportFailure(failure("ERROR: cannot write file : %s\n", temporary.c_str()));
+  Status written = writeChanges(ws.value, state.value, converters.value, c, temporary, messages);
+  std::vector<std::string> results;
+  Result<size_t> differing = written.ok() ? verify(temporary, c, &results) : Result<size_t>();
+  if (!written.ok() || !differing.ok() || differing.value > 0 ||
+      platRename(temporary.c_str(), options.output.c_str()) != 0) {
+    platRemove(temporary.c_str());
+    if (!written.ok()) return reportFailure(written);
+    if (!differing.ok()) return reportFailure(differing.status);
+    if (differing.value == 0)
+      return reportFailure(failure("ERROR: cannot write file : %s\n", options.output.c_str()));
+    printSummary(c, results);
+    std::fprintf(stderr, "ERROR: %zu files read back differ from what was meant; nothing written\n",
+                 differing.value);
+    return kProblems;
+  }
+  printSummary(c, results);
+  std::printf("kvo pack: %zu changed files written to %s and verified\n", c.files.size(),
+              options.output.c_str());
+  if (!options.patch.empty()) return writePatch(ws.value.imagePath, options.output, options.patch);
+  return kDone;
+}
+
+int writePatch(const std::string& original, const std::string& image, const std::string& patch) {
+  int status = platRunProgram({"xdelta3", "-e", "-f", "-s", original, image, patch});
+  if (status == -1)
+    return reportFailure(failure(
+        "ERROR: the patch needs the program xdelta3, which is not installed (Debian: apt-get "
+        "install xdelta3); the image is written : %s\n",
+        patch.c_str()));
+  if (status != 0)
+    return reportFailure(
+        failure("ERROR: xdelta3 failed (exit status %d); the image is written : %s\n", status,
+                patch.c_str()));
+  std::printf("kvo pack: patch written to %s\n", patch.c_str());
+  return kDone;
+}

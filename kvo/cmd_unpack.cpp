@@ -1,0 +1,173 @@
+// kvo unpack: every file of the image into the project folder, decompressed,
+// with a PO file per dialog container and BMP files per picture.
+#include <algorithm>
+#include <cstdio>
+
+#include "codec/codec.h"
+#include "kvo/commands.h"
+#include "kvo/convert.h"
+#include "kvo/imagehash.h"
+#include "kvo/progress.h"
+#include "kvo/workspace.h"
+#include "lba/lba_image.h"
+#include "lba/lba_names.h"
+#include "platform/folders.h"
+#include "platform/platform.h"
+
+namespace {
+// Everything one unpack run carries from file to file.
+struct Unpack {
+  Workspace ws;
+  Converters converters;
+  ProjectState state;
+  Progress progress;
+  Messages messages;
+  bool problems = false;
+  std::vector<uint32_t> gnopFiles;  // headerless bitmaps: converted once their palettes are out
+};
+
+std::string extensionOf(const std::string& name) {
+  size_t dot = name.find('.');
+  return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+bool listed(const std::vector<std::string>& list, const std::string& item) {
+  return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+FileKind kindOf(const Project& project, uint32_t index, const std::string& name,
+                const std::vector<uint8_t>& decoded) {
+  if (const FileRule* rule = projectRuleFor(project, index)) return rule->kind;
+  const std::string ext = extensionOf(name);
+  if (!ext.empty() && listed(project.dialogExtensions, ext)) return FileKind::Dialog;
+  if (!ext.empty() && listed(project.mapExtensions, ext)) return FileKind::Map;
+  if (project.detectGwh && looksLikeGwh(decoded)) return FileKind::Gwh;
+  return FileKind::Raw;
+}
+
+void problem(Unpack& u, const Status& status) {
+  if (!status.message.empty()) u.messages.print(status.message);
+  u.problems = true;
+}
+
+bool keep(Unpack& u, Result<ArtefactState> written) {
+  if (!written.ok()) {
+    problem(u, written.status);
+    return false;
+  }
+  u.state.artefacts.push_back(std::move(written.value));
+  return true;
+}
+
+void writeArtefacts(Unpack& u, uint32_t index, const std::vector<Artefact>& artefacts) {
+  for (const Artefact& a : artefacts) keep(u, writeArtefact(u.ws, index, a.path, a.bytes));
+}
+
+// The decompressed bytes of one stored file; `file` learns its compression.
+Result<std::vector<uint8_t>> decodeStored(const std::vector<uint8_t>& stored, bool compressed,
+                                          const std::string& name, ImageFileState* file,
+                                          const Messages& messages) {
+  Result<std::vector<uint8_t>> result;
+  if (!compressed) {
+    result.value = stored;
+    return result;
+  }
+  file->compression = lbaCompressionType(stored.data(), uint32_t(stored.size()));
+  Result<CxBlock> block =
+      cxDecompressBuffer(stored.data(), uint32_t(stored.size()), name.c_str(), messages);
+  if (!block.ok()) {
+    result.status = block.status;
+    return result;
+  }
+  result.value.assign(block.value.data(), block.value.data() + block.value.size);
+  return result;
+}
+
+// A headerless bitmap needs its palette file, which may come after it.
+void unpackGnop(Unpack& u, uint32_t index) {
+  const FileRule* rule = projectRuleFor(*u.converters.project, index);
+  std::vector<uint8_t> bitmap, palettes;
+  Status read = readFilesArtefact(u.ws, u.state, index, &bitmap);
+  if (read.ok()) read = readFilesArtefact(u.ws, u.state, rule->gnop.paletteIndex, &palettes);
+  if (!read.ok()) return problem(u, read);
+  Result<std::vector<Artefact>> artefacts =
+      exportArtefacts(u.converters, FileKind::Gnop, index, formatText("%04u", index), bitmap,
+                      &palettes, u.messages);
+  if (!artefacts.ok()) return problem(u, artefacts.status);
+  writeArtefacts(u, index, artefacts.value);
+}
+
+void unpackFile(Unpack& u, const LbaImage& image, FILE* stream, uint32_t index) {
+  const LbaFile& f = image.files[index];
+  std::vector<uint8_t> stored;
+  Status read = lbaReadFile(image, stream, index, &stored, u.messages);
+  if (!read.ok()) return problem(u, read);
+  ImageFileState file;
+  file.index = index;
+  file.entry = f.entry;
+  file.offset = f.offset;
+  file.span = f.span;
+  file.storedSize = uint32_t(stored.size());
+  const uint32_t head = uint32_t(std::min<size_t>(stored.size(), 16));
+  const std::string name = lbaBaseName(index, f.compressed, stored.data(), head);
+  const std::string filesPath = std::string(kFilesFolder) + "/" + name;
+  Result<std::vector<uint8_t>> decoded =
+      decodeStored(stored, f.compressed, filesPath, &file, u.messages);
+  progressAdvance(u.progress, stored.size());
+  if (!decoded.ok()) return problem(u, decoded.status);
+  file.decodedSize = uint32_t(decoded.value.size());
+  file.decodedHash = contentHash(decoded.value.data(), decoded.value.size());
+  file.kind = kindOf(*u.converters.project, index, name, decoded.value);
+  u.state.files.push_back(file);
+  if (!keep(u, writeArtefact(u.ws, index, filesPath, decoded.value))) return;
+  if (file.kind == FileKind::Gnop) return u.gnopFiles.push_back(index);
+  if (file.kind == FileKind::Raw || file.kind == FileKind::Skip) return;
+  Result<std::vector<Artefact>> artefacts =
+      exportArtefacts(u.converters, file.kind, index, name, decoded.value, nullptr, u.messages);
+  if (!artefacts.ok()) return problem(u, artefacts.status);
+  writeArtefacts(u, index, artefacts.value);
+}
+}  // namespace
+
+int runUnpack(const UnpackOptions& options) {
+  Unpack u;
+  u.messages = Messages{[&u](const std::string& text) {
+    progressEnd(u.progress);
+    std::fputs(text.c_str(), stderr);
+  }};
+  Result<Workspace> ws = workspaceOpen(options.dir);
+  if (!ws.ok()) return reportFailure(ws.status);
+  u.ws = std::move(ws.value);
+  PlatStat st;
+  if (!options.force && platStat(workspacePath(u.ws, kStatePath).c_str(), &st))
+    return reportFailure(
+        failure("ERROR: the project is unpacked already; unpacking again would replace your work "
+                "(kvo status shows it; --force unpacks anyway) : %s\n",
+                u.ws.root.c_str()));
+  Result<Converters> converters = loadConverters(u.ws, u.messages);
+  if (!converters.ok()) return reportFailure(converters.status);
+  u.converters = converters.value;
+  Status sized = checkImageSize(u.ws);
+  if (!sized.ok()) return reportFailure(sized);
+  std::future<Result<std::string>> sha = hashImageAsync(u.ws.imagePath);
+  Result<LbaImage> image = lbaLoad(u.ws.imagePath.c_str(), LbaSettings(), u.messages);
+  if (!image.ok()) return reportFailure(image.status);
+  Result<LbaStream> stream = lbaOpenStream(u.ws.imagePath.c_str(), "rb");
+  if (!stream.ok()) return reportFailure(stream.status);
+  u.progress = progressStart("unpack", image.value.fileCount());
+  for (uint32_t i = 0; i < image.value.fileCount(); ++i)
+    unpackFile(u, image.value, stream.value.get(), i);
+  for (uint32_t index : u.gnopFiles) unpackGnop(u, index);
+  progressEnd(u.progress);
+  Result<std::string> digest = sha.get();
+  Status same = digest.ok() ? checkImageHash(u.ws.imagePath, u.ws.project.imageSha256, digest.value)
+                            : digest.status;
+  if (!same.ok()) return reportFailure(same);
+  u.state.imageSha256 = digest.value;
+  platFileTime(u.ws.imagePath, &u.state.imageSize, &u.state.imageModified);
+  Status saved = saveState(u.ws, u.state);
+  if (!saved.ok()) return reportFailure(saved);
+  std::printf("kvo: unpacked %zu files into %s (%zu artefacts)%s\n", u.state.files.size(),
+              u.ws.root.c_str(), u.state.artefacts.size(), u.problems ? ", with problems" : "");
+  return u.problems ? kProblems : kDone;
+}
