@@ -60,7 +60,8 @@ int runCheck(const CheckOptions& options) {
   Result<CheckedProject> checked =
       checkProject(ws.value, state.value, converters.value, messages, false);
   const CheckedProject& c = checked.value;
-  std::printf("kvo check: %zu changed files, %zu over their room, %zu problems\n", c.files.size(),
-              c.over, c.problems);
+  std::printf("kvo check: %s, %zu over their room, %s\n",
+              counted(c.files.size(), "changed file", "changed files").c_str(), c.over,
+              counted(c.problems, "problem", "problems").c_str());
   return c.over + c.problems > 0 ? kProblems : kDone;
 }

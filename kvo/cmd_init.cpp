@@ -60,7 +60,7 @@ int runInit(const InitOptions& options) {
     std::fprintf(stderr, "ERROR: cannot write the project file : %s\n", target.c_str());
     return kProblems;
   }
-  std::printf("kvo: project written to %s (image %s, %llu bytes)\n", target.c_str(),
+  std::printf("kvo init: project written to %s (image %s, %llu bytes)\n", target.c_str(),
               options.image.c_str(), static_cast<unsigned long long>(project.imageSize));
   return kDone;
 }

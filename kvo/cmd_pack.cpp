@@ -1,7 +1,9 @@
 // kvo pack: the check, then a new image with every changed file in its room,
 // read back and compared before it takes its name.
 #include <cstdio>
+#include <optional>
 
+#include "bts/btsc.h"
 #include "codec/codec.h"
 #include "kvo/commands.h"
 #include "kvo/rebuild.h"
@@ -34,6 +36,68 @@ Status storedBytes(const Workspace& ws, const ProjectState& state, const Convert
   return Status();
 }
 
+// A file of the new image, decompressed.
+Result<std::vector<uint8_t>> readDecoded(const LbaImage& image, FILE* stream,
+                                         const ImageFileState& file, const std::string& name) {
+  std::vector<uint8_t> stored;
+  Status read = lbaReadFile(image, stream, file.index, &stored, Messages());
+  if (!read.ok()) return {{}, read};
+  if (file.compression < 0) return {std::move(stored), Status()};
+  Result<CxBlock> block =
+      cxDecompressBuffer(stored.data(), uint32_t(stored.size()), name.c_str(), Messages());
+  if (!block.ok()) return {{}, block.status};
+  return {std::vector<uint8_t>(block.value.data(), block.value.data() + block.value.size),
+          Status()};
+}
+
+const ImageFileState* fileState(const ProjectState& state, uint32_t index) {
+  for (const ImageFileState& f : state.files)
+    if (f.index == index) return &f;
+  return nullptr;
+}
+
+// The small battle file holds a part of each battle file: the parts of the
+// changed battle files are refreshed from the new image (as kvobtsc -i does)
+// and the small battle file is written after them.
+Status refreshSmallBattle(const Workspace& ws, const ProjectState& state, CheckedProject& checked,
+                          LbaImage& image, FILE* stream, const Messages& messages) {
+  const std::optional<SmallBattleRule>& rule = ws.project.smallBattle;
+  if (!rule) return Status();
+  const ImageFileState* small = fileState(state, rule->index);
+  if (!small)
+    return failure("ERROR: the small battle file %04u is no file of the image\n", rule->index);
+  const std::string smallName = formatText("%04u", rule->index);
+  Result<std::vector<uint8_t>> smallFile = readDecoded(image, stream, *small, smallName);
+  if (!smallFile.ok()) return smallFile.status;
+  bool refreshed = false;
+  for (const RebuiltFile& f : checked.files) {
+    const uint32_t index = f.file->index;
+    if (index < rule->firstBattle || index > rule->lastBattle) continue;
+    Result<std::vector<uint8_t>> battle = readDecoded(image, stream, *f.file, f.name);
+    if (!battle.ok()) return battle.status;
+    Status part = btscRefreshPart(smallFile.value, index - rule->firstBattle,
+                                  std::move(battle.value), f.name.c_str(), true, messages);
+    if (!part.ok()) return part;
+    refreshed = true;
+  }
+  if (!refreshed) return Status();
+  Result<std::vector<uint8_t>> stored = storeLikeOriginal(*small, smallFile.value, messages);
+  if (!stored.ok()) return stored.status;
+  RebuiltFile entry;
+  entry.file = small;
+  entry.name = smallName;
+  entry.decodedHash = contentHash(smallFile.value.data(), smallFile.value.size());
+  entry.storedSize = uint32_t(stored.value.size());
+  Status imported = lbaImportBytes(image, stream, small->index, stored.value.data(),
+                                   entry.storedSize, smallName.c_str(), messages);
+  if (!imported.ok()) return imported;
+  std::printf("%s (small battle file, parts refreshed)\n", fitLine(entry).c_str());
+  for (RebuiltFile& f : checked.files)
+    if (f.file->index == small->index) return (f = std::move(entry), Status());
+  checked.files.push_back(std::move(entry));
+  return Status();
+}
+
 Status writeChanges(const Workspace& ws, const ProjectState& state, const Converters& converters,
                     CheckedProject& checked, const std::string& temporary,
                     const Messages& messages) {
@@ -50,6 +114,8 @@ Status writeChanges(const Workspace& ws, const ProjectState& state, const Conver
     if (!imported.ok()) return imported;
     f.stored = std::vector<uint8_t>();
   }
+  Status small = refreshSmallBattle(ws, state, checked, image.value, stream.value.get(), messages);
+  if (!small.ok()) return small;
   return lbaWriteHeader(image.value, stream.value.get());
 }
 
@@ -132,7 +198,8 @@ int runPack(const PackOptions& options) {
     return kProblems;
   }
   printSummary(c, results);
-  std::printf("kvo pack: %zu changed files written to %s and verified\n", c.files.size(),
+  std::printf("kvo pack: %s written to %s and verified\n",
+              counted(c.files.size(), "changed file", "changed files").c_str(),
               options.output.c_str());
   if (!options.patch.empty()) return writePatch(ws.value.imagePath, options.output, options.patch);
   return kDone;

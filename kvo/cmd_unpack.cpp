@@ -127,6 +127,13 @@ void unpackFile(Unpack& u, const LbaImage& image, FILE* stream, uint32_t index) 
   if (!artefacts.ok()) return problem(u, artefacts.status);
   writeArtefacts(u, index, artefacts.value);
 }
+// Unpacking again starts from an empty project: what the last unpack wrote
+// goes (a picture it no longer finds would otherwise stay behind).
+void removeArtefacts(const Workspace& ws) {
+  Result<ProjectState> old = workspaceState(ws);
+  if (!old.ok()) return;
+  for (const ArtefactState& a : old.value.artefacts) platRemove(workspacePath(ws, a.path).c_str());
+}
 }  // namespace
 
 int runUnpack(const UnpackOptions& options) {
@@ -139,7 +146,8 @@ int runUnpack(const UnpackOptions& options) {
   if (!ws.ok()) return reportFailure(ws.status);
   u.ws = std::move(ws.value);
   PlatStat st;
-  if (!options.force && platStat(workspacePath(u.ws, kStatePath).c_str(), &st))
+  const bool unpacked = platStat(workspacePath(u.ws, kStatePath).c_str(), &st);
+  if (unpacked && !options.force)
     return reportFailure(
         failure("ERROR: the project is unpacked already; unpacking again would replace your work "
                 "(kvo status shows it; --force unpacks anyway) : %s\n",
@@ -154,6 +162,7 @@ int runUnpack(const UnpackOptions& options) {
   if (!image.ok()) return reportFailure(image.status);
   Result<LbaStream> stream = lbaOpenStream(u.ws.imagePath.c_str(), "rb");
   if (!stream.ok()) return reportFailure(stream.status);
+  if (unpacked) removeArtefacts(u.ws);
   u.progress = progressStart("unpack", image.value.fileCount());
   for (uint32_t i = 0; i < image.value.fileCount(); ++i)
     unpackFile(u, image.value, stream.value.get(), i);
@@ -167,7 +176,9 @@ int runUnpack(const UnpackOptions& options) {
   platFileTime(u.ws.imagePath, &u.state.imageSize, &u.state.imageModified);
   Status saved = saveState(u.ws, u.state);
   if (!saved.ok()) return reportFailure(saved);
-  std::printf("kvo: unpacked %zu files into %s (%zu artefacts)%s\n", u.state.files.size(),
-              u.ws.root.c_str(), u.state.artefacts.size(), u.problems ? ", with problems" : "");
+  std::printf("kvo unpack: %s into %s (%s)%s\n",
+              counted(u.state.files.size(), "file", "files").c_str(), u.ws.root.c_str(),
+              counted(u.state.artefacts.size(), "artefact", "artefacts").c_str(),
+              u.problems ? ", with problems" : "");
   return u.problems ? kProblems : kDone;
 }

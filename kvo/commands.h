@@ -38,6 +38,9 @@ struct StatusOptions {
 };
 int runStatus(const StatusOptions& options);
 
+// "1 file", "2 files".
+std::string counted(size_t count, const char* one, const char* many);
+
 // Messages printed on standard error as they come.
 Messages stderrLines();
 

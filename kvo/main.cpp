@@ -39,6 +39,10 @@ void addPack(CLI::App& app, PackOptions& pack) {
 }
 }  // namespace
 
+std::string counted(size_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 Messages stderrLines() {
   return Messages{[](const std::string& text) { std::fputs(text.c_str(), stderr); }};
 }
