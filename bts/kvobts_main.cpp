@@ -15,8 +15,8 @@ BtsOptions gOptions;
 Mode gMode = Mode::Print;
 
 const char* const kUsage[] = {
-    "Usage: kvobts -[p|e|eX|iX|rX] [-s STRING|-sn] [-t TBSFILE] [-o OUTFILE] INFILE "
-    "[FILENAME|PREFIX]",
+    ("Usage: kvobts -[p|e|eX|iX|rX] [-s STRING|-sn] [-t TBSFILE] [-o OUTFILE] INFILE "
+     "[FILENAME|PREFIX]"),
     "  -p   print information about INFILE to stdout or FILENAME",
     "  -e   export all sections, outname will start with PREFIX",
     "  -eX  export section at pos X to FILENAME. X is num 0..section count-1",

@@ -6,6 +6,7 @@
 #include "bts/btsc.h"
 #include "codec/codec.h"
 #include "kvo/commands.h"
+#include "kvo/progress.h"
 #include "kvo/rebuild.h"
 #include "lba/lba_image.h"
 #include "lba/lba_import.h"
@@ -105,7 +106,13 @@ Status writeChanges(const Workspace& ws, const ProjectState& state, const Conver
   if (!image.ok()) return image.status;
   Result<LbaStream> stream = lbaOpenStream(temporary.c_str(), "rb+");
   if (!stream.ok()) return stream.status;
+  Progress progress = progressStart("pack", checked.files.size());
+  struct ClearLine {
+    Progress& p;
+    ~ClearLine() { progressEnd(p); }
+  } clearLine{progress};
   for (RebuiltFile& f : checked.files) {
+    progressAdvance(progress, f.storedSize);
     Status ready = storedBytes(ws, state, converters, f, messages);
     if (!ready.ok()) return ready;
     Status imported =

@@ -64,12 +64,12 @@ void writeArtefacts(Unpack& u, uint32_t index, const std::vector<Artefact>& arte
 }
 
 // The decompressed bytes of one stored file; `file` learns its compression.
-Result<std::vector<uint8_t>> decodeStored(const std::vector<uint8_t>& stored, bool compressed,
+Result<std::vector<uint8_t>> decodeStored(std::vector<uint8_t>& stored, bool compressed,
                                           const std::string& name, ImageFileState* file,
                                           const Messages& messages) {
   Result<std::vector<uint8_t>> result;
   if (!compressed) {
-    result.value = stored;
+    result.value = std::move(stored);
     return result;
   }
   file->compression = lbaCompressionType(stored.data(), uint32_t(stored.size()));
@@ -111,15 +111,15 @@ void unpackFile(Unpack& u, const LbaImage& image, FILE* stream, uint32_t index) 
   const uint32_t head = uint32_t(std::min<size_t>(stored.size(), 16));
   const std::string name = lbaBaseName(index, f.compressed, stored.data(), head);
   const std::string filesPath = std::string(kFilesFolder) + "/" + name;
+  progressAdvance(u.progress, stored.size());
   Result<std::vector<uint8_t>> decoded =
       decodeStored(stored, f.compressed, filesPath, &file, u.messages);
-  progressAdvance(u.progress, stored.size());
   if (!decoded.ok()) return problem(u, decoded.status);
   file.decodedSize = uint32_t(decoded.value.size());
   file.decodedHash = contentHash(decoded.value.data(), decoded.value.size());
   file.kind = kindOf(*u.converters.project, index, name, decoded.value);
   u.state.files.push_back(file);
-  if (!keep(u, writeArtefact(u.ws, index, filesPath, decoded.value))) return;
+  if (!keep(u, writeArtefact(u.ws, index, filesPath, decoded.value, &file.decodedHash))) return;
   if (file.kind == FileKind::Gnop) return u.gnopFiles.push_back(index);
   if (file.kind == FileKind::Raw || file.kind == FileKind::Skip) return;
   Result<std::vector<Artefact>> artefacts =

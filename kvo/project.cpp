@@ -32,12 +32,11 @@ struct Reader {
 
   bool onlyKeys(const toml::table& table, std::initializer_list<const char*> keys,
                 const char* where) {
-    for (const auto& [key, node] : table) {
-      bool known =
-          std::any_of(keys.begin(), keys.end(), [&](const char* k) { return key.str() == k; });
+    for (const auto& entry : table) {
+      const std::string key(entry.first.str());
+      bool known = std::any_of(keys.begin(), keys.end(), [&](const char* k) { return key == k; });
       if (!known)
-        return fail(node,
-                    formatText("unknown key '%s' in %s", std::string(key.str()).c_str(), where));
+        return fail(entry.second, formatText("unknown key '%s' in %s", key.c_str(), where));
     }
     return true;
   }

@@ -142,13 +142,14 @@ Result<std::vector<uint8_t>> loadArtefact(const Workspace& ws, const ArtefactSta
 }
 
 Result<ArtefactState> writeArtefact(const Workspace& ws, uint32_t index,
-                                    const std::string& relative, const std::vector<uint8_t>& data) {
+                                    const std::string& relative, const std::vector<uint8_t>& data,
+                                    const uint64_t* hash) {
   Result<ArtefactState> result;
   const std::string path = workspacePath(ws, relative);
   ArtefactState& a = result.value;
   a.index = index;
   a.path = relative;
-  a.hash = contentHash(data.data(), data.size());
+  a.hash = hash ? *hash : contentHash(data.data(), data.size());
   if (!platMakeFolders(parentOf(path)) ||
       !platReplaceSave(path.c_str(), data.data(), data.size()) ||
       !platFileTime(path, &a.size, &a.modified))

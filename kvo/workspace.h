@@ -49,9 +49,10 @@ Status readFilesArtefact(const Workspace& ws, const ProjectState& state, uint32_
 Result<std::vector<uint8_t>> loadArtefact(const Workspace& ws, const ArtefactState& artefact);
 
 // Writes a file under the root (its folders made first) and returns what
-// the state keeps of it.
+// the state keeps of it; `hash` is its contentHash when already known.
 Result<ArtefactState> writeArtefact(const Workspace& ws, uint32_t index,
-                                    const std::string& relative, const std::vector<uint8_t>& data);
+                                    const std::string& relative, const std::vector<uint8_t>& data,
+                                    const uint64_t* hash = nullptr);
 
 // Whether an artefact is as the unpack wrote it: same size and time, or,
 // when only the time moved, the same content. `current` receives the file's
