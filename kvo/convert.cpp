@@ -195,6 +195,13 @@ Result<Converters> loadConverters(const Workspace& ws, const Messages& messages)
         ws.root.c_str(), kProjectFileName);
     return result;
   }
+  if (ws.project.tableFormat == "hex") {
+    result.status = failure(
+        "ERROR: tables in the hex syntax are not read by this version; convert the table to the "
+        ".tbs syntax : %s\n",
+        ws.tablePath.c_str());
+    return result;
+  }
   Result<CharTable> table = tblLoad(ws.tablePath.c_str(), messages);
   if (!table.ok()) {
     result.status = table.status;

@@ -55,7 +55,7 @@ int reportFailure(const Status& status) {
 int main(int argc, char** argv) {
   CLI::App app{"kvo: the game's disc image as a translation project, and back", "kvo"};
   app.require_subcommand(1);
-  app.set_version_flag("--version", "kvo 0.2.0");
+  app.set_version_flag("--version", "kvo 0.1.0");
   InitOptions init;
   addInit(app, init);
   UnpackOptions unpack;
