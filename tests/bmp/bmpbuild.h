@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bmp/bmp.h"
-#include "tests/support/testsupport.h"
+#include "tests/support/bytes.h"
 
 struct BmpLayout {
   int32_t width = 0;
@@ -22,17 +22,6 @@ struct BmpLayout {
   Bytes palette;            // blue, green, red, fourth byte per entry
   std::vector<Bytes> rows;  // in file order, unpadded; padded to 4 here
 };
-
-inline void put16(Bytes& b, size_t at, uint32_t v) {
-  b[at] = static_cast<uint8_t>(v);
-  b[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-inline void put32(Bytes& b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-inline uint32_t get32(const Bytes& b, size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
-}
 
 inline Bytes buildBmp(const BmpLayout& s) {
   Bytes out(14 + s.infoSize, 0);

@@ -1,15 +1,5 @@
 #include "tests/bts/btsfixtures.h"
 
-Bytes le32(uint32_t value) {
-  return {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
-}
-
-Bytes concat(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
-
 Bytes makeContainer(const std::vector<Section>& sections) {
   // At least three slots, so that the first section starts at offset 16.
   uint32_t slotCount = sections.size() + 1 < 3 ? 3 : uint32_t(sections.size() + 1);
@@ -34,8 +24,7 @@ Bytes makeDialog(const std::vector<Bytes>& texts, const Bytes& tail) {
   for (uint32_t i = 0; i < 128; ++i) section[i] = uint8_t(0xA0 + i % 32);
   uint32_t offset = 0;
   for (uint32_t k = 0; k < 5; ++k) {
-    section[4 * k] = uint8_t(offset);
-    section[4 * k + 1] = uint8_t(offset >> 8);
+    put16(section, 4 * k, offset);
     offset += uint32_t(texts[k].size());
   }
   for (const Bytes& text : texts) section.insert(section.end(), text.begin(), text.end());

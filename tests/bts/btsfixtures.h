@@ -6,12 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/testsupport.h"
+#include "tests/support/bytes.h"
 
 using Section = std::optional<Bytes>;
-
-Bytes le32(uint32_t value);
-Bytes concat(std::initializer_list<Bytes> parts);
 
 // Identificator, N + 1 slots, then the sections in order, each padded with
 // zeros to a multiple of 4; absent sections get slot 0, the last slot is the

@@ -63,11 +63,6 @@ Battle makeBattle(uint32_t i) {
   return b;
 }
 
-void put16(Bytes& part, uint32_t at, uint32_t value) {
-  part[at] = uint8_t(value);
-  part[at + 1] = uint8_t(value >> 8);
-}
-
 // What the part for a battle holds, over the previous contents of the buffer.
 void expectedPart(Bytes& part, const Battle& b, uint32_t textBase) {
   Bytes head = makeDialog(b.texts);

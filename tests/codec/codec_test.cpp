@@ -97,9 +97,9 @@ Bytes compress(const Bytes& data, int type, uint32_t padding = 0, uint32_t wante
   return compressFile(data, type, padding, wanted);
 }
 
+// The header of a compressed file, without its stream.
 Bytes header(int type, uint32_t size) {
-  return {static_cast<uint8_t>(type), static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8),
-          static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 24)};
+  return compressedFile(static_cast<uint8_t>(type), size, {});
 }
 
 Bytes distinctBytes(int n) {

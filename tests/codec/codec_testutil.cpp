@@ -71,9 +71,3 @@ Bytes wordText(std::mt19937& rng, size_t n) {
 }
 
 Bytes repeatByte(uint8_t value, size_t n) { return Bytes(n, value); }
-
-Bytes concat(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
-  return all;
-}

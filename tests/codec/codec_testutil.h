@@ -7,7 +7,7 @@
 #include <string>
 
 #include "common/outcome.h"
-#include "tests/support/testsupport.h"
+#include "tests/support/bytes.h"
 
 // The data with 4096 zero bytes in front; data() + 4096 is the first data byte.
 Bytes withHistory(const Bytes& data);
@@ -25,4 +25,3 @@ Bytes compressFile(const Bytes& data, int type, uint32_t padding = 0, uint32_t w
 Bytes randomBytes(std::mt19937& rng, size_t n, int alphabet = 256);
 Bytes wordText(std::mt19937& rng, size_t n);
 Bytes repeatByte(uint8_t value, size_t n);
-Bytes concat(std::initializer_list<Bytes> parts);

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/testsupport.h"
+#include "tests/bts/btsfixtures.h"
 
 namespace {
 
@@ -31,22 +31,6 @@ const std::string kFull = " : No space left on device\n";
 const std::string kTooLarge = " : File too large\n";
 const std::string kIsDir = " : Is a directory\n";
 const std::string kNoFile = " : No such file or directory\n";
-
-void put32(Bytes& b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-Bytes le32(uint32_t v) {
-  Bytes b(4);
-  put32(b, 0, v);
-  return b;
-}
-
-Bytes concat(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
 
 // Bytes that do not compress (a linear congruential sequence).
 Bytes noise(size_t size, uint32_t seed = 1) {
@@ -300,7 +284,7 @@ Disc makeDisc(std::vector<Bytes> files) {
   for (uint32_t e = 0; e + 1 < count; ++e) {
     const Bytes& f = files[e];
     const uint32_t record = static_cast<uint32_t>((f.size() + 7) / 8);
-    for (int i = 0; i < 3; ++i) d.image[sizesAt + 3 * e + i] = static_cast<uint8_t>(record >> (8 * i));
+    put24(d.image, sizesAt + 3 * e, record);
   }
   put32(d.image, kTableAt + 4 * (count - 1), d.starts[count - 1] | 1u << 23);
   return d;
@@ -453,35 +437,6 @@ TEST(FaultKvolba, NoRoomForASecondThread) {
 }
 
 // ---------------------------------------------------------------- kvobts, kvobtsc
-
-// A container: identificator, N + 1 slots (at least 3), the sections padded
-// to a multiple of 4; absent sections (empty here) get slot 0.
-Bytes makeContainer(const std::vector<Bytes>& sections) {
-  const uint32_t slotCount = sections.size() + 1 < 3 ? 3 : uint32_t(sections.size() + 1);
-  const uint32_t offset = 4 + 4 * slotCount;
-  Bytes slots, body;
-  for (const Bytes& section : sections) {
-    slots = concat({slots, le32(section.empty() ? 0 : offset + uint32_t(body.size()))});
-    body = concat({body, section});
-    while (body.size() % 4) body.push_back(0);
-  }
-  slots = concat({slots, le32(offset + uint32_t(body.size()))});
-  while (slots.size() < 4 * slotCount) slots = concat({slots, le32(0)});
-  return concat({{8, 0, 0, 0}, slots, body});
-}
-
-// A dialog section: a 128-byte head whose first five words are the text
-// offsets, then the texts.
-Bytes makeDialog(const std::vector<Bytes>& texts) {
-  Bytes section(128, 0xA5);
-  uint32_t offset = 0;
-  for (uint32_t k = 0; k < 5; ++k) {
-    put32(section, 4 * k, offset);
-    offset += uint32_t(texts[k].size());
-  }
-  for (const Bytes& text : texts) section.insert(section.end(), text.begin(), text.end());
-  return section;
-}
 
 const std::string kTable = "\\x10=a\r\n\\x11=b\r\n";
 

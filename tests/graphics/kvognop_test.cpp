@@ -4,23 +4,19 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/testsupport.h"
+#include "tests/support/bytes.h"
 
 namespace {
-void put32le(Bytes& b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
 // BMP headers as the tools write them.
 Bytes bmpHeader(uint32_t width, uint32_t height, uint32_t bpp, uint32_t paletteEntries,
                 uint32_t pixelBytes) {
   Bytes b(54, 0);
   b[0] = 'B', b[1] = 'M';
-  put32le(b, 2, 54 + 4 * paletteEntries + pixelBytes);
-  put32le(b, 10, 54 + 4 * paletteEntries);
-  put32le(b, 14, 40);
-  put32le(b, 18, width);
-  put32le(b, 22, height);
+  put32(b, 2, 54 + 4 * paletteEntries + pixelBytes);
+  put32(b, 10, 54 + 4 * paletteEntries);
+  put32(b, 14, 40);
+  put32(b, 18, width);
+  put32(b, 22, height);
   b[26] = 1, b[28] = static_cast<uint8_t>(bpp);
   return b;
 }

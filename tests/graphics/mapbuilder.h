@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tests/support/testsupport.h"
+#include "tests/support/bytes.h"
 
 struct TestEntry {
   uint32_t drawWidth = 32, drawHeight = 16;
@@ -26,10 +26,6 @@ struct BuiltMap {
   // File offsets of each entry, per section.
   std::vector<std::vector<uint32_t>> entryOffsets;
 };
-
-inline void put32(Bytes& b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 inline uint32_t testSlotSize(const TestEntry& e) {
   return e.bitmapSlotSize ? e.bitmapSlotSize : 16 + e.bitmapWidth * e.bitmapHeight;
@@ -123,10 +119,10 @@ inline BuiltMap buildMap(const TestMap& shape) {
     b.resize(b.size() + grow, 0x55);
     size_t last = shape.chainOffset + 48;
     for (size_t s = 1; s < shape.sections.size(); ++s) {
-      uint32_t units = b[last + 4] | b[last + 5] << 8 | b[last + 6] << 16;
+      uint32_t units = get24(b, last + 4);
       last += 16 + 16 * units;
     }
-    uint32_t units = b[last + 4] | b[last + 5] << 8 | b[last + 6] << 16;
+    uint32_t units = get24(b, last + 4);
     put32(b, last + 4, static_cast<uint32_t>(units + grow / 16));
   }
   return out;

@@ -17,13 +17,8 @@ uint32_t recordOf(const DiscEntry& e) {
   if (e.sizesRecord >= 0) return static_cast<uint32_t>(e.sizesRecord);
   if (e.empty) return 0;
   uint32_t bytes = static_cast<uint32_t>(e.data.size());
-  if (e.compressed && e.data.size() >= 5)
-    bytes = e.data[1] | (e.data[2] << 8) | (e.data[3] << 16) | (uint32_t(e.data[4]) << 24);
+  if (e.compressed && e.data.size() >= 5) bytes = get32(e.data, 1);
   return static_cast<uint32_t>((uint64_t(bytes) + 7) / 8);
-}
-
-void put32(Bytes& b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 }  // namespace
 
@@ -71,31 +66,25 @@ Bytes DiscBuilder::build() {
   put32(image, kTableAt + 4 * (count - 1), starts[count - 1] | (1u << 23));
   for (uint32_t e = 0; e + 1 < count; ++e) {
     uint32_t r = e == kSizesEntry ? (count * 3 + 7) / 8 : recordOf(entries_[e]);
-    for (int i = 0; i < 3; ++i) image[sizesOffset + 3 * e + i] = static_cast<uint8_t>(r >> (8 * i));
+    setSizesRecord(image, sizesOffset, e, r);
   }
   return image;
-}
-
-Bytes compressedFile(uint8_t type, uint32_t decompressedSize, const Bytes& stream) {
-  Bytes out(5 + stream.size(), 0);
-  out[0] = type;
-  put32(out, 1, decompressedSize);
-  for (size_t i = 0; i < stream.size(); ++i) out[5 + i] = stream[i];
-  return out;
 }
 
 Bytes filled(size_t size, uint8_t value) { return Bytes(size, value); }
 
 uint32_t entryWord(const Bytes& image, uint32_t entry) {
-  size_t at = kTableAt + 4 * entry;
-  return image[at] | (image[at + 1] << 8) | (image[at + 2] << 16) | (uint32_t(image[at + 3]) << 24);
+  return get32(image, kTableAt + 4 * entry);
 }
 
 void setEntryWord(Bytes& image, uint32_t entry, uint32_t word) { put32(image, kTableAt + 4 * entry, word); }
 
 uint32_t sizesRecord(const Bytes& image, uint32_t sizesOffset, uint32_t entry) {
-  size_t at = sizesOffset + 3 * entry;
-  return image[at] | (image[at + 1] << 8) | (image[at + 2] << 16);
+  return get24(image, sizesOffset + 3 * entry);
+}
+
+void setSizesRecord(Bytes& image, uint32_t sizesOffset, uint32_t entry, uint32_t record) {
+  put24(image, sizesOffset + 3 * entry, record);
 }
 
 DiscBuilder listingDisc() {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/testsupport.h"
+#include "tests/support/bytes.h"
 
 struct DiscEntry {
   Bytes data;
@@ -34,8 +34,6 @@ class DiscBuilder {
   std::vector<DiscEntry> entries_;
 };
 
-// A compressed file: type byte, decompressed size, then the stream bytes.
-Bytes compressedFile(uint8_t type, uint32_t decompressedSize, const Bytes& stream);
 // A file of `size` bytes, each byte `value`.
 Bytes filled(size_t size, uint8_t value);
 
@@ -43,6 +41,7 @@ Bytes filled(size_t size, uint8_t value);
 uint32_t entryWord(const Bytes& image, uint32_t entry);
 void setEntryWord(Bytes& image, uint32_t entry, uint32_t word);
 uint32_t sizesRecord(const Bytes& image, uint32_t sizesOffset, uint32_t entry);
+void setSizesRecord(Bytes& image, uint32_t sizesOffset, uint32_t entry, uint32_t record);
 
 // Seventeen entries: four of interest (0000.elf, 0001.vvm.c1, an empty entry,
 // a 10-byte text file 0002), fillers, the sizes file and the terminator.

@@ -37,16 +37,10 @@ struct ImportDisc {
     size_t at = size_t(builder.starts[entry]) * 2048;
     for (uint32_t i = 0; i < room; ++i) out[at + i] = i < data.size() ? data[i] : 0;
     out[kTableAt + 4 * entry + 3] = padding;
-    for (int i = 0; i < 3; ++i) out[builder.sizesOffset + 3 * entry + i] = uint8_t(record >> (8 * i));
+    setSizesRecord(out, builder.sizesOffset, entry, record);
     return out;
   }
 };
-
-Bytes pattern(size_t size) {
-  Bytes data(size);
-  for (size_t i = 0; i < size; ++i) data[i] = uint8_t(i * 13 + 1);
-  return data;
-}
 }  // namespace
 
 TEST(LbaImport, WritesIntoTheRoomAndUpdatesTableAndSizes) {

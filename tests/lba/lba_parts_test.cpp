@@ -15,7 +15,7 @@
 #include "lba/lba_names.h"
 #include "lba/memblock.h"
 #include "lba/readline.h"
-#include "tests/support/testsupport.h"
+#include "tests/support/bytes.h"
 
 namespace {
 std::string nameOf(uint32_t index, bool compressed, const Bytes& data, uint32_t n) {
@@ -24,13 +24,8 @@ std::string nameOf(uint32_t index, bool compressed, const Bytes& data, uint32_t 
   return lbaFileName(index, compressed, padded.data(), n);
 }
 
-Bytes withHeader(uint8_t type, const Bytes& stream) {
-  Bytes out(5 + stream.size(), 0);
-  out[0] = type;
-  out[2] = 0x10;
-  for (size_t i = 0; i < stream.size(); ++i) out[5 + i] = stream[i];
-  return out;
-}
+// A compressed file of 4096 bytes.
+Bytes withHeader(uint8_t type, const Bytes& stream) { return compressedFile(type, 0x1000, stream); }
 }  // namespace
 
 TEST(LbaNames, DetectsTypesAndBuildsNames) {

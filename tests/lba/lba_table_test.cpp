@@ -79,7 +79,7 @@ TEST(LbaTable, SizesRecordsAgainstTheTable) {
   b.file(filled(2048, 0xEE)).sizesRecord = 0;  // entry 5: a one-sector file may have size 0
   Bytes image = b.build();
   auto setRecord = [&](uint32_t entry, uint32_t value) {
-    for (int i = 0; i < 3; ++i) image[b.sizesOffset + 3 * entry + i] = uint8_t(value >> (8 * i));
+    setSizesRecord(image, b.sizesOffset, entry, value);
   };
   setEntryWord(image, 4, entryWord(image, 4) | (255u << 24));
   setRecord(0, 3);      // computed 2

@@ -7,14 +7,6 @@
 
 #include "tests/lba/disc_builder.h"
 
-namespace {
-Bytes pattern(size_t size) {
-  Bytes data(size);
-  for (size_t i = 0; i < size; ++i) data[i] = uint8_t(i * 13 + 1);
-  return data;
-}
-}  // namespace
-
 // Arguments, opening, listing and replacing with non-ASCII names.
 TEST(FileNames, FoldersInAnyScriptAreReadListedAndWritten) {
   TempDir dir;
