@@ -4,14 +4,11 @@
 #include <cstring>
 #include <string>
 
+#include "common/streams.h"
 #include "platform/replace.h"
 
 Result<FILE*> openOutput(const char* path, const char* mode) {
-  Result<FILE*> result;
-  result.value = platReplaceOpen(path, mode);
-  if (!result.value)
-    result.status = failure("ERROR: can't open file : %s : %s\n", path, std::strerror(errno));
-  return result;
+  return openedOrFailure(platReplaceOpen(path, mode), path);
 }
 
 Status writeOutput(FILE* fp, const char* path, const void* data, uint32_t length) {

@@ -5,12 +5,16 @@
 
 #include "platform/platform.h"
 
-Result<FILE*> openStream(const char* path, const char* mode) {
+Result<FILE*> openedOrFailure(FILE* fp, const char* path) {
   Result<FILE*> result;
-  result.value = platFopen(path, mode);
-  if (!result.value)
+  result.value = fp;
+  if (!fp)
     result.status = failure("ERROR: can't open file : %s : %s\n", path, std::strerror(errno));
   return result;
+}
+
+Result<FILE*> openStream(const char* path, const char* mode) {
+  return openedOrFailure(platFopen(path, mode), path);
 }
 
 Status seekNamed(FILE* fp, const char* path, int32_t offset, int origin) {

@@ -12,6 +12,8 @@
 
 // "ERROR: can't open file : PATH : REASON"; the unnamed streams open the same way.
 Result<FILE*> openStream(const char* path, const char* mode);
+// The outcome of any open: the stream, or that failure with errno's reason.
+Result<FILE*> openedOrFailure(FILE* fp, const char* path);
 Status seekNamed(FILE* fp, const char* path, int32_t offset, int origin);
 // A short read at the end of the file is no failure: value is what was read.
 Result<size_t> readNamed(FILE* fp, const char* path, void* buffer, size_t size, size_t count);

@@ -5,39 +5,27 @@
 #include <cstdlib>
 
 namespace {
-void (*gBeforeMessage)() = nullptr;
+void printToStderr(const std::string& text) { std::fputs(text.c_str(), stderr); }
 
-void beforeMessage() {
-  if (gBeforeMessage) gBeforeMessage();
-}
-
-void printToStderr(const std::string& text) {
-  beforeMessage();
-  std::fputs(text.c_str(), stderr);
-}
+void printList(const char* fmt, va_list args) { std::vfprintf(stderr, fmt, args); }
 }  // namespace
 
-void setBeforeMessage(void (*finishAhead)()) { gBeforeMessage = finishAhead; }
-
 void report(const char* fmt, ...) {
-  beforeMessage();
   va_list args;
   va_start(args, fmt);
-  std::vfprintf(stderr, fmt, args);
+  printList(fmt, args);
   va_end(args);
 }
 
 void fatal(const char* fmt, ...) {
-  beforeMessage();
   va_list args;
   va_start(args, fmt);
-  std::vfprintf(stderr, fmt, args);
+  printList(fmt, args);
   va_end(args);
   exitFailure();
 }
 
 void exitFailure() {
-  beforeMessage();
   std::fflush(stdout);
   std::exit(1);
 }

@@ -25,9 +25,3 @@ T valueOrExit(Result<T>&& result) {
   exitOnFailure(result.status);
   return std::move(result.value);
 }
-
-// Work that runs ahead of the messages (a copy on another thread) registers
-// a function that finishes it; it is called before any message is printed or
-// the process ends, so the messages and the files keep the order of one piece
-// of work after the other. Null: none.
-void setBeforeMessage(void (*finishAhead)());
