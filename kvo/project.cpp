@@ -5,6 +5,10 @@
 #include <limits>
 #include <sstream>
 
+// toml++'s own assertions end the process on some malformed files that its
+// parser reports as errors without them; left out, every file gives an
+// error value (as in release builds).
+#define TOML_ASSERT(expr) static_assert(true)
 #include <toml++/toml.h>
 
 namespace {

@@ -88,7 +88,8 @@ bool readImageLine(std::string_view rest, ProjectState* state) {
   if (!readNumber(rest, &state->imageSize) || !readNumber(rest, &modified)) return false;
   state->imageModified = int64_t(modified);
   state->imageSha256 = nextWord(rest);
-  return state->imageSha256.size() == 64 && rest.empty();
+  return state->imageSha256.size() == 64 && rest.empty() &&
+         state->imageSha256.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
 
 // One line; false when it is not one the unpack writes.
