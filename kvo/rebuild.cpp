@@ -47,14 +47,23 @@ Status currentArtefacts(const Workspace& ws, const ProjectState& state, uint32_t
 
 std::vector<uint32_t> changedFiles(const Workspace& ws, const ProjectState& state,
                                    std::vector<Problem>* problems) {
-  std::vector<uint32_t> changed;
+  std::vector<uint32_t> changed, missing;
   for (const ArtefactState& a : state.artefacts) {
     ArtefactCheck check = checkArtefact(ws, a, nullptr);
-    if (check == ArtefactCheck::Missing)
+    if (check == ArtefactCheck::Missing) {
       problems->push_back({a.path, "missing (the unpack wrote it; restore it or unpack again)"});
-    if (check != ArtefactCheck::Unchanged && (changed.empty() || changed.back() != a.index))
+      missing.push_back(a.index);
+    } else if (check == ArtefactCheck::Changed) {
       changed.push_back(a.index);
+    }
   }
+  // A file with a missing artefact cannot be rebuilt: reported once, above.
+  changed.erase(std::remove_if(changed.begin(), changed.end(),
+                               [&](uint32_t index) {
+                                 return std::find(missing.begin(), missing.end(), index) !=
+                                        missing.end();
+                               }),
+                changed.end());
   std::sort(changed.begin(), changed.end());
   changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
   return changed;

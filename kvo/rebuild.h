@@ -13,7 +13,8 @@
 #include "kvo/workspace.h"
 
 // The indexes of the image files with a changed artefact, ascending. A
-// missing artefact is a problem (the unpack wrote it; it is needed).
+// missing artefact is a problem (the unpack wrote it; it is needed) and
+// leaves its file out.
 std::vector<uint32_t> changedFiles(const Workspace& ws, const ProjectState& state,
                                    std::vector<Problem>* problems);
 

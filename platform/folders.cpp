@@ -7,6 +7,11 @@
 
 #ifdef _WIN32
 #include <io.h>
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
 #else
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,14 +37,17 @@ bool platMakeFolders(const std::string& path) {
 
 bool platFileTime(const std::string& path, uint64_t* size, int64_t* modified) {
 #ifdef _WIN32
-  std::error_code error;
-  fs::path native = nativePath(path);
-  if (!fs::is_regular_file(native, error)) return false;
-  *size = fs::file_size(native, error);
-  if (error) return false;
-  auto time = fs::last_write_time(native, error);
-  if (error) return false;
-  *modified = std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count();
+  // The time to 100 ns: std::filesystem of MinGW gives whole seconds, so an
+  // edit within the second of the unpack would look unchanged.
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(nativePath(path).c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)))
+    return false;
+  *size = uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+  const uint64_t ticks =
+      uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
+  const int64_t kTicksFrom1601To1970 = 116444736000000000;
+  *modified = (int64_t(ticks) - kTicksFrom1601To1970) * 100;
   return true;
 #else
   struct stat info;
