@@ -181,8 +181,8 @@ int runPack(const PackOptions& options) {
       checkProject(ws.value, state.value, converters.value, messages, true);
   CheckedProject& c = checked.value;
   if (c.over + c.problems > 0) {
-    std::fprintf(stderr, "ERROR: nothing written: %zu files over their room, %zu problems\n",
-                 c.over, c.problems);
+    std::fprintf(stderr, "ERROR: nothing written: %zu over their room, %s\n", c.over,
+                 counted(c.problems, "problem", "problems").c_str());
     return kProblems;
   }
   keepWithinBudget(c);

@@ -10,6 +10,7 @@
 #include "graphics/map1.h"
 #include "graphics/mappictures.h"
 #include "kvo/utf8.h"
+#include "platform/platform.h"
 #include "texttable/chartable.h"
 #include "texttable/convert.h"
 
@@ -199,6 +200,13 @@ Result<Converters> loadConverters(const Workspace& ws, const Messages& messages)
     result.status = failure(
         "ERROR: tables in the hex syntax are not read by this version; convert the table to the "
         ".tbs syntax : %s\n",
+        ws.tablePath.c_str());
+    return result;
+  }
+  PlatStat st;
+  if (!platStat(ws.tablePath.c_str(), &st) || !st.isRegular) {
+    result.status = failure(
+        "ERROR: the project's character table is missing ([table] path in kvo.toml) : %s\n",
         ws.tablePath.c_str());
     return result;
   }

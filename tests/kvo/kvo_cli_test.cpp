@@ -45,8 +45,8 @@ struct Project {
     writeBytes(dir.file("kvo.tbs"), gdCharacterTable());
     expectRun(
         runTool("kvo", {"init", "game.iso", "--table", "kvo.tbs", "--dir", "proj"}, dir.path()), 0,
-        "kvo: project written to proj/kvo.toml (image game.iso, 763904 bytes)\n", "");
-    expectRun(kvo({"unpack"}), 0, "kvo: unpacked 6 files into proj (9 artefacts)\n", "");
+        "kvo init: project written to proj/kvo.toml (image game.iso, 763904 bytes)\n", "");
+    expectRun(kvo({"unpack"}), 0, "kvo unpack: 6 files into proj (9 artefacts)\n", "");
   }
   ToolResult kvo(std::vector<std::string> args) {
     args.insert(args.end(), {"--dir", "proj"});
@@ -137,9 +137,9 @@ TEST(KvoCli, CheckReportsWhatTheTableCannotEncodeAndWhatDoesNotFit) {
       "0000.bt: 406 of 2048 bytes, fits\n0003: 32769 of 32768 bytes, over by 1\n";
   const std::string noCode = "proj/text/0000.po:24:19: the table has no code for 'ä'\n";
   expectRun(p.kvo({"check"}), 1,
-            fit + "kvo check: 2 changed files, 1 over their room, 1 problems\n", noCode);
+            fit + "kvo check: 2 changed files, 1 over their room, 1 problem\n", noCode);
   expectRun(p.kvo({"pack", "-o", "new.iso"}), 1, fit,
-            noCode + "ERROR: nothing written: 1 files over their room, 1 problems\n");
+            noCode + "ERROR: nothing written: 1 over their room, 1 problem\n");
   EXPECT_FALSE(fileExists(p.dir.file("new.iso")));
   EXPECT_FALSE(fileExists(p.dir.file("new.iso.kvo-partial")));
 }
@@ -151,8 +151,8 @@ TEST(KvoCli, ProblemsOfTheProjectAreClearErrors) {
   // A table that is not there.
   p.edit("kvo.toml", "path = \"../kvo.tbs\"", "path = \"../none.tbs\"");
   expectRun(p.kvo({"check"}), 1, "",
-            "ERROR: cant read(find) \"proj/../none.tbs\"\n"
-            "ERROR: TBL init failed : file proj/../none.tbs\n");
+            "ERROR: the project's character table is missing ([table] path in kvo.toml) : "
+            "proj/../none.tbs\n");
   // A damaged project file.
   p.edit("kvo.toml", "size = ", "size = -");
   expectRun(p.kvo({"check"}), 1, "",
@@ -172,10 +172,10 @@ TEST(KvoCli, ProblemsOfTheProjectAreClearErrors) {
   // A missing artefact.
   Bytes picture = readBytes(p.at("pics/0001.bmp"));
   std::remove(p.at("pics/0001.bmp").c_str());
-  expectRun(p.kvo({"check"}), 1, "kvo check: 0 changed files, 0 over their room, 1 problems\n",
+  expectRun(p.kvo({"check"}), 1, "kvo check: 0 changed files, 0 over their room, 1 problem\n",
             kMissingBmp);
   expectRun(p.kvo({"pack", "-o", "new.iso"}), 1, "",
-            kMissingBmp + "ERROR: nothing written: 0 files over their room, 1 problems\n");
+            kMissingBmp + "ERROR: nothing written: 0 over their room, 1 problem\n");
   writeBytes(p.at("pics/0001.bmp"), picture);
   // Another image: other bytes of the same size, then another size.
   Bytes image = readBytes(p.dir.file("game.iso"));
@@ -207,6 +207,6 @@ TEST(KvoCli, UsageErrorsAndUnpackingAgain) {
             "ERROR: the project is unpacked already; unpacking again would replace your work (kvo "
             "status shows it; --force unpacks anyway) : proj\n");
   EXPECT_NE(readText(p.at("text/0000.po")).find("msgstr \"Ambush!\""), std::string::npos);
-  expectRun(p.kvo({"unpack", "--force"}), 0, "kvo: unpacked 6 files into proj (9 artefacts)\n", "");
+  expectRun(p.kvo({"unpack", "--force"}), 0, "kvo unpack: 6 files into proj (9 artefacts)\n", "");
   EXPECT_EQ(readText(p.at("text/0000.po")).find("msgstr \"Ambush!\""), std::string::npos);
 }
