@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "bts/btsc.h"
 #include "common/le.h"
 #include "kvo/sha256.h"
 #include "samples/gamedata.h"
@@ -136,8 +137,8 @@ TEST(KvoCli, CheckReportsWhatTheTableCannotEncodeAndWhatDoesNotFit) {
   const std::string fit =
       "0000.bt: 406 of 2048 bytes, fits\n0003: 32769 of 32768 bytes, over by 1\n";
   const std::string noCode = "proj/text/0000.po:24:19: the table has no code for 'ä'\n";
-  expectRun(p.kvo({"check"}), 1,
-            fit + "kvo check: 2 changed files, 1 over their room, 1 problem\n", noCode);
+  expectRun(p.kvo({"check"}), 1, fit + "kvo check: 2 changed files, 1 over their room, 1 problem\n",
+            noCode);
   expectRun(p.kvo({"pack", "-o", "new.iso"}), 1, fit,
             noCode + "ERROR: nothing written: 1 over their room, 1 problem\n");
   EXPECT_FALSE(fileExists(p.dir.file("new.iso")));
@@ -209,4 +210,43 @@ TEST(KvoCli, UsageErrorsAndUnpackingAgain) {
   EXPECT_NE(readText(p.at("text/0000.po")).find("msgstr \"Ambush!\""), std::string::npos);
   expectRun(p.kvo({"unpack", "--force"}), 0, "kvo unpack: 6 files into proj (9 artefacts)\n", "");
   EXPECT_EQ(readText(p.at("text/0000.po")).find("msgstr \"Ambush!\""), std::string::npos);
+}
+
+// Battles 0000-0002 and the small battle file 0003 made from them: a
+// translated battle's part is refreshed in the new image, the others stay.
+TEST(KvoCli, PackRefreshesTheSmallBattleFile) {
+  TempDir dir;
+  std::vector<GdDiscFile> files(15, GdDiscFile{{}, false, true});
+  std::vector<uint8_t> small(3 * 472, 0);
+  for (uint32_t b = 0; b < 3; ++b) {
+    const GameBytes battle = gdBattleFile(b);
+    files[b] = {gdCompress(battle, 1, 8).value, true, false};
+    ASSERT_TRUE(btscRefreshPart(small, b, battle, "b", true, Messages()).ok());
+  }
+  files[3] = {small, false, false};
+  ASSERT_TRUE(gdWriteImage(dir.file("game.iso"), files).ok());
+  writeBytes(dir.file("kvo.tbs"), gdCharacterTable());
+  const std::string d = dir.path();
+  EXPECT_EQ(runTool("kvo", {"init", "game.iso", "--table", "kvo.tbs", "--dir", "p"}, d).status, 0);
+  writeText(dir.file("p/kvo.toml"), readText(dir.file("p/kvo.toml")) +
+                                        "[small_battle]\nindex = 3\nfirst_battle = 0\n"
+                                        "last_battle = 2\n");
+  EXPECT_EQ(runTool("kvo", {"unpack", "--dir", "p"}, d).status, 0);
+  const std::string po = readText(dir.file("p/text/0001.po"));
+  const size_t at = po.find("msgstr \"\"", po.find("msgctxt \"0001:0\""));
+  ASSERT_NE(at, std::string::npos);
+  writeText(dir.file("p/text/0001.po"), std::string(po).replace(at, 9, "msgstr \"Hi\""));
+
+  const ToolResult pack = runTool("kvo", {"pack", "--dir", "p", "-o", "new.iso"}, d);
+  EXPECT_EQ(pack.status, 0) << pack.err;
+  EXPECT_NE(pack.out.find("0003: 1416 of 2048 bytes, fits (small battle file, parts refreshed)\n"),
+            std::string::npos)
+      << pack.out;
+  ASSERT_EQ(runTool("kvolba", {"-e", "new.iso", "1,3", "./"}, d).status, 0);
+  ASSERT_EQ(runTool("kvocx", {"-d", "0001.bt.c1", "0001.bt"}, d).status, 0);
+  std::vector<uint8_t> expected = small;
+  ASSERT_TRUE(
+      btscRefreshPart(expected, 1, readBytes(dir.file("0001.bt")), "b", true, Messages()).ok());
+  EXPECT_NE(expected, small);
+  EXPECT_EQ(readBytes(dir.file("0003")), expected);
 }
