@@ -47,18 +47,27 @@ Result<CheckedProject> checkProject(const Workspace& ws, const ProjectState& sta
   return result;
 }
 
+Status openUnpackedProject(const std::string& dir, const Messages& messages, OpenedProject* out) {
+  Result<Workspace> ws = workspaceOpen(dir);
+  if (!ws.ok()) return ws.status;
+  out->ws = std::move(ws.value);
+  Result<ProjectState> state = workspaceState(out->ws);
+  if (!state.ok()) return state.status;
+  out->state = std::move(state.value);
+  Status image = checkImageUnchanged(out->ws, out->state);
+  if (!image.ok()) return image;
+  Result<Converters> converters = loadConverters(out->ws, messages);
+  if (!converters.ok()) return converters.status;
+  out->converters = converters.value;
+  return Status();
+}
+
 int runCheck(const CheckOptions& options) {
   Messages messages = stderrLines();
-  Result<Workspace> ws = workspaceOpen(options.dir);
-  if (!ws.ok()) return reportFailure(ws.status);
-  Result<ProjectState> state = workspaceState(ws.value);
-  if (!state.ok()) return reportFailure(state.status);
-  Status image = checkImageUnchanged(ws.value, state.value);
-  if (!image.ok()) return reportFailure(image);
-  Result<Converters> converters = loadConverters(ws.value, messages);
-  if (!converters.ok()) return reportFailure(converters.status);
-  Result<CheckedProject> checked =
-      checkProject(ws.value, state.value, converters.value, messages, false);
+  OpenedProject p;
+  Status opened = openUnpackedProject(options.dir, messages, &p);
+  if (!opened.ok()) return reportFailure(opened);
+  Result<CheckedProject> checked = checkProject(p.ws, p.state, p.converters, messages, false);
   const CheckedProject& c = checked.value;
   std::printf("kvo check: %s, %zu over their room, %s\n",
               counted(c.files.size(), "changed file", "changed files").c_str(), c.over,

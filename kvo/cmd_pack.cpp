@@ -166,19 +166,13 @@ int writePatch(const std::string& original, const std::string& image, const std:
 
 int runPack(const PackOptions& options) {
   Messages messages = stderrLines();
-  Result<Workspace> ws = workspaceOpen(options.dir);
-  if (!ws.ok()) return reportFailure(ws.status);
-  Result<ProjectState> state = workspaceState(ws.value);
-  if (!state.ok()) return reportFailure(state.status);
-  if (platSameFile(options.output, ws.value.imagePath))
+  OpenedProject p;
+  Status opened = openUnpackedProject(options.dir, messages, &p);
+  if (!opened.ok()) return reportFailure(opened);
+  if (platSameFile(options.output, p.ws.imagePath))
     return reportFailure(failure("ERROR: kvo pack never writes over the original image : %s\n",
                                  options.output.c_str()));
-  Status image = checkImageUnchanged(ws.value, state.value);
-  if (!image.ok()) return reportFailure(image);
-  Result<Converters> converters = loadConverters(ws.value, messages);
-  if (!converters.ok()) return reportFailure(converters.status);
-  Result<CheckedProject> checked =
-      checkProject(ws.value, state.value, converters.value, messages, true);
+  Result<CheckedProject> checked = checkProject(p.ws, p.state, p.converters, messages, true);
   CheckedProject& c = checked.value;
   if (c.over + c.problems > 0) {
     std::fprintf(stderr, "ERROR: nothing written: %zu over their room, %s\n", c.over,
@@ -187,9 +181,9 @@ int runPack(const PackOptions& options) {
   }
   keepWithinBudget(c);
   const std::string temporary = options.output + ".kvo-partial";
-  if (!platCopyFile(ws.value.imagePath, temporary))
+  if (!platCopyFile(p.ws.imagePath, temporary))
     return reportFailure(failure("ERROR: cannot write file : %s\n", temporary.c_str()));
-  Status written = writeChanges(ws.value, state.value, converters.value, c, temporary, messages);
+  Status written = writeChanges(p.ws, p.state, p.converters, c, temporary, messages);
   std::vector<std::string> results;
   Result<size_t> differing = written.ok() ? verify(temporary, c, &results) : Result<size_t>();
   if (!written.ok() || !differing.ok() || differing.value > 0 ||
@@ -208,7 +202,7 @@ int runPack(const PackOptions& options) {
   std::printf("kvo pack: %s written to %s and verified\n",
               counted(c.files.size(), "changed file", "changed files").c_str(),
               options.output.c_str());
-  if (!options.patch.empty()) return writePatch(ws.value.imagePath, options.output, options.patch);
+  if (!options.patch.empty()) return writePatch(p.ws.imagePath, options.output, options.patch);
   return kDone;
 }
 

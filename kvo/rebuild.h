@@ -44,6 +44,15 @@ Result<std::vector<uint8_t>> storeLikeOriginal(const ImageFileState& file,
 // time as the unpack saw them, or else its SHA-256 as kvo.toml gives it.
 Status checkImageUnchanged(const Workspace& ws, const ProjectState& state);
 
+// An unpacked project ready to be checked: its folder, the unpack's state,
+// the image unchanged since the unpack and the table loaded.
+struct OpenedProject {
+  Workspace ws;
+  ProjectState state;
+  Converters converters;
+};
+Status openUnpackedProject(const std::string& dir, const Messages& messages, OpenedProject* out);
+
 // Every changed file rebuilt (their fit lines printed on standard output,
 // their problems on `messages`). The decompressed bytes are dropped; the
 // stored bytes are kept when `keepStored`.
