@@ -5,6 +5,7 @@
 #include "kvo/commands.h"
 #include "kvo/project.h"
 #include "kvo/sha256.h"
+#include "kvo/workspace.h"
 #include "platform/folders.h"
 #include "platform/platform.h"
 #include "platform/replace.h"
@@ -60,6 +61,14 @@ int runInit(const InitOptions& options) {
     std::fprintf(stderr, "ERROR: cannot write the project file : %s\n", target.c_str());
     return kProblems;
   }
+  Workspace ws;
+  ws.root = options.dir;
+  ws.project = project;
+  uint64_t size = 0;
+  int64_t modified = 0;
+  // Remembered so that the unpack need not hash the same image again.
+  if (platFileTime(options.image, &size, &modified))
+    saveImageSeen(ws, size, modified, project.imageSha256);
   std::printf("kvo init: project written to %s (image %s, %llu bytes)\n", target.c_str(),
               options.image.c_str(), static_cast<unsigned long long>(project.imageSize));
   return kDone;

@@ -7,6 +7,7 @@
 
 const char kProjectFileName[] = "kvo.toml";
 const char kStatePath[] = ".kvo/state";
+const char kImageSeenPath[] = ".kvo/image";
 const char kFilesFolder[] = "files";
 const char kTextFolder[] = "text";
 const char kPicsFolder[] = "pics";
@@ -103,12 +104,37 @@ Status checkImageSize(const Workspace& ws) {
   return Status();
 }
 
-Status saveState(const Workspace& ws, const ProjectState& state) {
-  const std::string path = workspacePath(ws, kStatePath);
+namespace {
+Status saveStateAs(const Workspace& ws, const ProjectState& state, const char* relative) {
+  const std::string path = workspacePath(ws, relative);
   const std::string text = stateWrite(state);
   if (platMakeFolders(parentOf(path)) && platReplaceSave(path.c_str(), text.data(), text.size()))
     return Status();
   return failure("ERROR: cannot write file : %s\n", path.c_str());
+}
+}  // namespace
+
+Status saveImageSeen(const Workspace& ws, uint64_t size, int64_t modified, const std::string& sha) {
+  ProjectState seen;
+  seen.imageSize = size;
+  seen.imageModified = modified;
+  seen.imageSha256 = sha;
+  return saveStateAs(ws, seen, kImageSeenPath);
+}
+
+bool imageSeenUnchanged(const Workspace& ws) {
+  Result<std::string> text = readText(workspacePath(ws, kImageSeenPath));
+  if (!text.ok()) return false;
+  Result<ProjectState> seen = stateParse(text.value, kImageSeenPath);
+  uint64_t size = 0;
+  int64_t modified = 0;
+  return seen.ok() && seen.value.imageSha256 == ws.project.imageSha256 &&
+         platFileTime(ws.imagePath, &size, &modified) && size == seen.value.imageSize &&
+         modified == seen.value.imageModified;
+}
+
+Status saveState(const Workspace& ws, const ProjectState& state) {
+  return saveStateAs(ws, state, kStatePath);
 }
 
 Status readFilesArtefact(const Workspace& ws, const ProjectState& state, uint32_t index,

@@ -38,6 +38,14 @@ Result<ProjectState> workspaceState(const Workspace& ws);
 // replaced or changed since kvo init).
 Status checkImageSize(const Workspace& ws);
 
+// The image as kvo init hashed it, kept in .kvo/image (the state's own
+// format, without files): size, time and SHA-256.
+extern const char kImageSeenPath[];
+Status saveImageSeen(const Workspace& ws, uint64_t size, int64_t modified, const std::string& sha);
+// Whether the image has the size and time it had when kvo init hashed it to
+// the SHA-256 kvo.toml gives (then it need not be hashed again).
+bool imageSeenUnchanged(const Workspace& ws);
+
 // Writes .kvo/state.
 Status saveState(const Workspace& ws, const ProjectState& state);
 
