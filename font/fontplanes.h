@@ -5,7 +5,9 @@
 
 #include <cstdint>
 
-inline uint8_t fontPlaneA(uint8_t x) { return static_cast<uint8_t>((((x >> 4) & 3) << 4) | (x & 3)); }
+inline uint8_t fontPlaneA(uint8_t x) {
+  return static_cast<uint8_t>((((x >> 4) & 3) << 4) | (x & 3));
+}
 inline uint8_t fontPlaneB(uint8_t x) {
   return static_cast<uint8_t>((((x >> 6) & 3) << 4) | ((x >> 2) & 3));
 }

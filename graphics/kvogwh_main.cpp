@@ -31,8 +31,7 @@ const char kUsage[] =
     "    .gwh format - 4B width, 4B height, 8B zeros, 1024B RGBA palette, -B bitmap\n"
     "    palette usually contain same color with different 'aplha'\n"
     "\n"
-    "Version 20140701\n"
-    ;
+    "Version 20140701\n";
 
 void printUsage() { std::fputs(kUsage, stdout); }
 
@@ -46,14 +45,30 @@ GwhOptions parseArguments(int argc, char** argv) {
       case 'h':
         printUsage();
         std::exit(0);
-      case 'p': opt.mode = GwhMode::Print; break;
-      case 'e': opt.mode = GwhMode::Export; break;
-      case 'c': opt.mode = GwhMode::Create; break;
-      case 'i': opt.mode = GwhMode::Import; break;
-      case 'm': opt.mask = true; break;
-      case 'n': opt.noChange = true; break;
-      case 'g': opt.green = true; break;
-      default: report("ERROR: unknown option %s\n", argv[i]); break;
+      case 'p':
+        opt.mode = GwhMode::Print;
+        break;
+      case 'e':
+        opt.mode = GwhMode::Export;
+        break;
+      case 'c':
+        opt.mode = GwhMode::Create;
+        break;
+      case 'i':
+        opt.mode = GwhMode::Import;
+        break;
+      case 'm':
+        opt.mask = true;
+        break;
+      case 'n':
+        opt.noChange = true;
+        break;
+      case 'g':
+        opt.green = true;
+        break;
+      default:
+        report("ERROR: unknown option %s\n", argv[i]);
+        break;
     }
   }
   if (i >= argc) fatal("ERROR: expected INFILE parameter\n");
@@ -76,10 +91,18 @@ int main(int argc, char** argv) {
   }
   GwhOptions opt = parseArguments(argc, argv);
   switch (opt.mode) {
-    case GwhMode::Print: gwhPrintMode(opt); break;
-    case GwhMode::Export: gwhExport(opt); break;
-    case GwhMode::Create: gwhCreate(opt); break;
-    case GwhMode::Import: gwhImport(opt); break;
+    case GwhMode::Print:
+      gwhPrintMode(opt);
+      break;
+    case GwhMode::Export:
+      gwhExport(opt);
+      break;
+    case GwhMode::Create:
+      gwhCreate(opt);
+      break;
+    case GwhMode::Import:
+      gwhImport(opt);
+      break;
     case GwhMode::None:
       report("ERROR: expected one of [p|e|i] parameters\n\n");
       printUsage();

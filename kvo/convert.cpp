@@ -205,9 +205,9 @@ Result<Converters> loadConverters(const Workspace& ws, const Messages& messages)
   }
   PlatStat st;
   if (!platStat(ws.tablePath.c_str(), &st) || !st.isRegular) {
-    result.status = failure(
-        "ERROR: the project's character table is missing ([table] path in kvo.toml) : %s\n",
-        ws.tablePath.c_str());
+    result.status =
+        failure("ERROR: the project's character table is missing ([table] path in kvo.toml) : %s\n",
+                ws.tablePath.c_str());
     return result;
   }
   Result<CharTable> table = tblLoad(ws.tablePath.c_str(), messages);

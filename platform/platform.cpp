@@ -74,13 +74,18 @@ int platRemove(const char* path) { return std::remove(platNativePath(path).c_str
 static int errnoOf(DWORD error) {
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: return ENOENT;
+    case ERROR_PATH_NOT_FOUND:
+      return ENOENT;
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: return EACCES;
-    case ERROR_NOT_SAME_DEVICE: return EXDEV;
-    case ERROR_DISK_FULL: return ENOSPC;
-    default: return EIO;
+    case ERROR_LOCK_VIOLATION:
+      return EACCES;
+    case ERROR_NOT_SAME_DEVICE:
+      return EXDEV;
+    case ERROR_DISK_FULL:
+      return ENOSPC;
+    default:
+      return EIO;
   }
 }
 #endif

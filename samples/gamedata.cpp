@@ -159,7 +159,8 @@ const uint32_t kEntryCompressed = 1u << 22, kEntryEmpty = 1u << 23;
 const uint32_t kPaddingShift = 24;
 
 uint32_t sectorsFor(const GdDiscFile& f) {
-  return f.empty ? 0 : static_cast<uint32_t>((f.data.size() + kLbaSectorBytes - 1) / kLbaSectorBytes);
+  return f.empty ? 0
+                 : static_cast<uint32_t>((f.data.size() + kLbaSectorBytes - 1) / kLbaSectorBytes);
 }
 
 void setSizesRecord(GameBytes& sizes, uint32_t entry, uint32_t bytes) {

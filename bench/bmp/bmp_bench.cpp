@@ -43,11 +43,14 @@ int main() {
   if (chdir(dir.c_str()) != 0) return 1;
   const std::string gwh = "big.gwh", bmp = "big.bmp", out = "new.gwh";
   std::vector<uint8_t> file(1040 + side * side);
-  for (int i = 0; i < 4; ++i) file[i] = static_cast<uint8_t>(side >> (8 * i)), file[4 + i] = file[i];
-  for (uint32_t i = 0; i < 256; ++i) file[16 + 4 * i] = static_cast<uint8_t>(i), file[19 + 4 * i] = 0x80;
+  for (int i = 0; i < 4; ++i)
+    file[i] = static_cast<uint8_t>(side >> (8 * i)), file[4 + i] = file[i];
+  for (uint32_t i = 0; i < 256; ++i)
+    file[16 + 4 * i] = static_cast<uint8_t>(i), file[19 + 4 * i] = 0x80;
   for (size_t i = 1040; i < file.size(); ++i) file[i] = static_cast<uint8_t>(i * 2654435761u >> 24);
   FILE* fp = std::fopen(gwh.c_str(), "wb");
-  if (!fp || std::fwrite(file.data(), 1, file.size(), fp) != file.size() || std::fclose(fp)) return 1;
+  if (!fp || std::fwrite(file.data(), 1, file.size(), fp) != file.size() || std::fclose(fp))
+    return 1;
 
   const std::string tool = std::string(KVO_BIN_DIR) + "/kvogwh";
   runOnce({tool, "-e", gwh, bmp});  // so that the BMP exists for the baseline

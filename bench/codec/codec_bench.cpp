@@ -95,17 +95,20 @@ bool compressionAgainstPlainScan(const std::string& dir, const std::string& kvoc
     const double plainCpu = processCpu() - cpuStart;
     const double plainSeconds = std::chrono::duration<double>(Clock::now() - start).count();
     plain.resize(n);
-    const bool same = file.size() == n + 5 && std::equal(plain.begin(), plain.end(), file.begin() + 5);
+    const bool same =
+        file.size() == n + 5 && std::equal(plain.begin(), plain.end(), file.begin() + 5);
     const double speedup = plainSeconds / fast.seconds, cpuSpeedup = plainCpu / fast.cpu;
     const double vsGzip = fast.seconds / gzip.seconds, cpuVsGzip = fast.cpu / gzip.cpu;
-    std::printf("kvocx %-3s: %.3f s (processor %.3f s), %zu bytes; plain scan %.2f s (processor "
-                "%.2f s); identical bytes: %s [%s]\n",
-                opt.c_str(), fast.seconds, fast.cpu, file.size(), plainSeconds, plainCpu,
-                same ? "yes" : "no", verdict(same));
-    std::printf("  faster than the plain scan: %.1fx wall, %.1fx processor [%s >= 50]; "
-                "time / gzip -6: %.2f wall, %.2f processor [%s <= 1]\n",
-                speedup, cpuSpeedup, verdict(cpuSpeedup >= 50 && speedup >= 50), vsGzip, cpuVsGzip,
-                verdict(vsGzip <= 1 && cpuVsGzip <= 1));
+    std::printf(
+        "kvocx %-3s: %.3f s (processor %.3f s), %zu bytes; plain scan %.2f s (processor "
+        "%.2f s); identical bytes: %s [%s]\n",
+        opt.c_str(), fast.seconds, fast.cpu, file.size(), plainSeconds, plainCpu,
+        same ? "yes" : "no", verdict(same));
+    std::printf(
+        "  faster than the plain scan: %.1fx wall, %.1fx processor [%s >= 50]; "
+        "time / gzip -6: %.2f wall, %.2f processor [%s <= 1]\n",
+        speedup, cpuSpeedup, verdict(cpuSpeedup >= 50 && speedup >= 50), vsGzip, cpuVsGzip,
+        verdict(vsGzip <= 1 && cpuVsGzip <= 1));
     const double speedupMin = speedup < cpuSpeedup ? speedup : cpuSpeedup;
     const double vsGzipMax = vsGzip > cpuVsGzip ? vsGzip : cpuVsGzip;
     ok = ok && same && speedupMin >= 50 && vsGzipMax <= 1;
@@ -126,10 +129,11 @@ bool bigFile(const std::string& dir, const std::string& binDir) {
   const ChildRun copy = bestOf3({"cp", out, dir + "/copy.bin"}, dir + "/copy.bin");
   const bool same = readFile(out) == data;
   const double ratio = decode.seconds / copy.seconds, cpuRatio = decode.cpu / copy.cpu;
-  std::printf("kvocxd of %zu bytes to 64 MiB: %.3f s (processor %.3f s); cp of 64 MiB: %.3f s "
-              "(processor %.3f s); output identical: %s [%s]\n",
-              readFile(packed).size(), decode.seconds, decode.cpu, copy.seconds, copy.cpu,
-              same ? "yes" : "no", verdict(same));
+  std::printf(
+      "kvocxd of %zu bytes to 64 MiB: %.3f s (processor %.3f s); cp of 64 MiB: %.3f s "
+      "(processor %.3f s); output identical: %s [%s]\n",
+      readFile(packed).size(), decode.seconds, decode.cpu, copy.seconds, copy.cpu,
+      same ? "yes" : "no", verdict(same));
   std::printf("  kvocxd / cp: %.2f wall [%s <= 3], %.2f processor\n", ratio, verdict(ratio <= 3),
               cpuRatio);
   return compress.status == 0 && memRatio < 4 && ratio <= 3 && same;

@@ -111,14 +111,13 @@ std::vector<std::string> withFolder(std::vector<std::string> args, const std::st
 // the last minute or more, so deleting thousands of files would slow down
 // whichever run comes next.
 std::vector<ChildRun> fastestInTurns(const std::vector<std::vector<std::string>>& commands,
-                                const std::vector<std::string>& folders, int rounds) {
+                                     const std::vector<std::string>& folders, int rounds) {
   ChildRun slowest;
   slowest.seconds = 1e9;
   std::vector<ChildRun> fastest(commands.size(), slowest);
   for (int round = 0; round < rounds; ++round) {
     for (size_t c = 0; c < commands.size(); ++c) {
-      std::vector<std::string> run =
-          withFolder(commands[c], folders[c] + std::to_string(round));
+      std::vector<std::string> run = withFolder(commands[c], folders[c] + std::to_string(round));
       sync();  // no writeback of an earlier run lands in this one
       ChildRun r = runQuiet(run);
       if (r.seconds < fastest[c].seconds) fastest[c] = r;
@@ -162,11 +161,10 @@ int main(int argc, char** argv) {
   // standard tool), and the import reads them back.
   mkdir("out", 0755);
   runQuiet({kvolba, "-e", "disc.iso", all, "out/"});
-  const std::vector<ChildRun> runs =
-      fastestInTurns({{"cp", "disc.iso", "@/disc.iso"},
-                      {kvolba, "-e", "disc.iso", all, "@/"},
-                      {"cp", "-r", "out", "@/files"}},
-                     {"copy", "all", "copyfiles"}, rounds);
+  const std::vector<ChildRun> runs = fastestInTurns({{"cp", "disc.iso", "@/disc.iso"},
+                                                     {kvolba, "-e", "disc.iso", all, "@/"},
+                                                     {"cp", "-r", "out", "@/files"}},
+                                                    {"copy", "all", "copyfiles"}, rounds);
   const ChildRun& cp = runs[0];
   const ChildRun& extract = runs[1];
   const ChildRun& cpFiles = runs[2];

@@ -8,7 +8,9 @@
 
 namespace {
 // The colour an index stands for in a BMP-order palette.
-void addColour(Bytes& out, const uint8_t* bgra) { out.insert(out.end(), {bgra[2], bgra[1], bgra[0]}); }
+void addColour(Bytes& out, const uint8_t* bgra) {
+  out.insert(out.end(), {bgra[2], bgra[1], bgra[0]});
+}
 
 // A palette whose entries all differ in every channel.
 Bytes colourfulPalette(uint32_t count) {

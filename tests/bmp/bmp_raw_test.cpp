@@ -99,9 +99,9 @@ TEST(BmpLoad, DepthsWithoutRawFormFail) {
     s.rows = {Bytes(bpp, 0)};
     std::string path = dir.file("in.bmp");
     writeBytes(path, buildBmp(s));
-    EXPECT_EQ(bmpLoadRaw(path.c_str(), Messages()).status.message,
-              "ERROR: BMP to RAW : conversion of " + std::to_string(bpp) +
-                  "-bit bitmap not supported\n");
+    EXPECT_EQ(
+        bmpLoadRaw(path.c_str(), Messages()).status.message,
+        "ERROR: BMP to RAW : conversion of " + std::to_string(bpp) + "-bit bitmap not supported\n");
   }
 }
 
@@ -164,7 +164,8 @@ TEST(BmpSave, EightBitRowsAreFlippedAndPadded) {
 
   // Without palette the palette is zeros; without flip and pad, rows as given.
   ASSERT_TRUE(
-      bmpSaveRaw(path.c_str(), raw.data(), 3, -2, 8, nullptr, false, false, false, Messages()).ok());
+      bmpSaveRaw(path.c_str(), raw.data(), 3, -2, 8, nullptr, false, false, false, Messages())
+          .ok());
   Bytes file = readBytes(path);
   ASSERT_EQ(file.size(), 54u + 1024 + 6);
   EXPECT_EQ(Bytes(file.begin() + 54, file.begin() + 1078), Bytes(1024, 0));

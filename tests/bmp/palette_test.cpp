@@ -12,7 +12,9 @@ Bytes entries(std::initializer_list<Bytes> list) {
   return out;
 }
 
-Bytes at(const Bytes& pal, uint32_t i) { return Bytes(pal.begin() + 4 * i, pal.begin() + 4 * i + 4); }
+Bytes at(const Bytes& pal, uint32_t i) {
+  return Bytes(pal.begin() + 4 * i, pal.begin() + 4 * i + 4);
+}
 
 // A 256-entry palette of distinct opaque colours (red i, green 1, blue 2, 0x80).
 Bytes distinctPalette() {
@@ -29,7 +31,9 @@ TEST(Palette, SwizzleExchangesTheMiddleRunsOfEachBlock) {
   paletteSwizzle(swizzled.data(), 256);
   for (uint32_t i = 0; i < 256; ++i) {
     uint32_t inBlock = i % 32;
-    uint32_t from = inBlock >= 8 && inBlock < 16 ? i + 8 : inBlock >= 16 && inBlock < 24 ? i - 8 : i;
+    uint32_t from = inBlock >= 8 && inBlock < 16    ? i + 8
+                    : inBlock >= 16 && inBlock < 24 ? i - 8
+                                                    : i;
     EXPECT_EQ(swizzled[4 * i], from) << i;
   }
   paletteSwizzle(swizzled.data(), 256);
@@ -69,11 +73,13 @@ TEST(Palette, AlphaArithmetic) {
 }
 
 TEST(Palette, TransparentBlackMarks) {
-  Bytes pal = entries({{0, 0, 0, 0}, {0, 0, 0, 0x01}, {0, 0, 0, 0x7F}, {0, 0, 0, 0x80}, {1, 0, 0, 0}});
+  Bytes pal =
+      entries({{0, 0, 0, 0}, {0, 0, 0, 0x01}, {0, 0, 0, 0x7F}, {0, 0, 0, 0x80}, {1, 0, 0, 0}});
   Bytes greens = pal;
   paletteBlackToGreens(greens.data(), 5);
-  EXPECT_EQ(greens, entries({{0, 255, 0, 0}, {0, 254, 0, 1}, {0, 2, 0, 0x7F}, {0, 0, 0, 0x80},
-                             {1, 0, 0, 0}}));
+  EXPECT_EQ(
+      greens,
+      entries({{0, 255, 0, 0}, {0, 254, 0, 1}, {0, 2, 0, 0x7F}, {0, 0, 0, 0x80}, {1, 0, 0, 0}}));
   Bytes normal = entries({{0, 0, 0, 0x10}, {0, 0, 0, 0xFF}});
   paletteBlackToGreensNormal(normal.data(), 2);
   EXPECT_EQ(normal, entries({{0, 0xEF, 0, 0x10}, {0, 0, 0, 0xFF}}));
@@ -134,7 +140,7 @@ TEST(Palette, DuplicatesAreMadeDistinctAndReported) {
 // The export pipeline with default flags, "-na", and the 32-bit ending.
 TEST(Palette, ExportPipeline) {
   Bytes game = distinctPalette();
-  std::fill(game.begin(), game.begin() + 4, 0);             // entry 0 zero
+  std::fill(game.begin(), game.begin() + 4, 0);            // entry 0 zero
   game[20] = game[21] = game[22] = 0, game[23] = 0x40;     // entry 5 transparent black
   game[24] = 9, game[25] = 9, game[26] = 9, game[27] = 0;  // entry 6 coloured, alpha 0
   PaletteExport how;
@@ -145,7 +151,7 @@ TEST(Palette, ExportPipeline) {
   EXPECT_EQ(printed, "");
   EXPECT_EQ(at(pal, 0), (Bytes{255, 0, 255, 0}));  // blue, green, red, alpha
   EXPECT_EQ(at(pal, 5), (Bytes{0, 128, 0, 0x40}));
-  EXPECT_EQ(at(pal, 6), (Bytes{9, 9, 9, 0}));      // alpha not applied by default
+  EXPECT_EQ(at(pal, 6), (Bytes{9, 9, 9, 0}));  // alpha not applied by default
   EXPECT_EQ(at(pal, 7), (Bytes{2, 1, 7, 0x80}));
 
   how.flags = paletteFlagsFromOptions(false, true, false, true);  // -na -ta
@@ -170,15 +176,18 @@ TEST(Palette, FourBitPixelsAndMasks) {
   Bytes pal = entries({{1, 1, 1, 1}, {2, 2, 2, 0x80}, {3, 3, 3, 3}});
   Bytes dst(5 * 4);
   pixels4To32(dst.data(), Bytes{0x10, 0x02, 0x21}.data(), pal.data(), 5);
-  EXPECT_EQ(dst, entries({{1, 1, 1, 1}, {2, 2, 2, 0x80}, {3, 3, 3, 3}, {1, 1, 1, 1},
-                          {2, 2, 2, 0x80}}));
+  EXPECT_EQ(dst,
+            entries({{1, 1, 1, 1}, {2, 2, 2, 0x80}, {3, 3, 3, 3}, {1, 1, 1, 1}, {2, 2, 2, 0x80}}));
   // Row by row, each odd-width row starts on a new byte.
   Bytes rows(6 * 4);
   pixels4To32Rows(rows.data(), Bytes{0x10, 0x02, 0x21, 0x01}.data(), pal.data(), 3, 2);
-  EXPECT_EQ(rows, entries({{1, 1, 1, 1}, {2, 2, 2, 0x80}, {3, 3, 3, 3}, {2, 2, 2, 0x80},
-                           {3, 3, 3, 3}, {2, 2, 2, 0x80}}));
+  EXPECT_EQ(rows, entries({{1, 1, 1, 1},
+                           {2, 2, 2, 0x80},
+                           {3, 3, 3, 3},
+                           {2, 2, 2, 0x80},
+                           {3, 3, 3, 3},
+                           {2, 2, 2, 0x80}}));
   Bytes nibbles = {0x11, 0x11};
   mergeByMask4(nibbles.data(), Bytes{0xAB, 0xCD}.data(), Bytes{0x10, 0x01}.data(), 2);
   EXPECT_EQ(nibbles, (Bytes{0xA1, 0x1D}));
-
 }

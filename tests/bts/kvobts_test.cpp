@@ -6,14 +6,15 @@
 namespace {
 // Byte codes 10 11 12 are the letters a b c, 01 is a line break "[n]", and 02
 // carries one byte shown in hexadecimal; other bytes pass through.
-const std::string kTable =
-    "\\x02\\c01=<C\\h01>\r\n\\x01=[n]\r\n\\x10=a\r\n\\x11=b\r\n\\x12=c\r\n";
+const std::string kTable = "\\x02\\c01=<C\\h01>\r\n\\x01=[n]\r\n\\x10=a\r\n\\x11=b\r\n\\x12=c\r\n";
 
 const std::vector<Bytes> kTexts = {
     {0x10, 0x11, 0x01, 0x12, 0}, {}, {0x02, 0xAB, 0x10, 0}, {0}, {0x41, 0x10, 0}};
 const std::string kExported = "ab[n]c" + kSep + "<CAB>a" + kSep + kSep + "Aa" + kSep;
 
-Bytes section0() { return concat({Bytes(8, 0x30), le32(16), le32(20), bytesOf("Bob"), {0}, bytesOf("Map"), {0}}); }
+Bytes section0() {
+  return concat({Bytes(8, 0x30), le32(16), le32(20), bytesOf("Bob"), {0}, bytesOf("Map"), {0}});
+}
 Bytes dialog() { return makeDialog(kTexts, {0xFF, 0xFF, 0xFF}); }
 Bytes battle(const Bytes& dialogSection) {
   return makeContainer({section0(), std::nullopt, dialogSection, Bytes(6, 0x33), Bytes(12, 0x44)});
@@ -52,7 +53,9 @@ struct Kvobts : testing::Test {
     writeBytes(dir.file("a.bt"), battle(dialog()));
     writeText(dir.file("kvo.tbs"), kTable);
   }
-  ToolResult run(const std::vector<std::string>& args) { return runTool("kvobts", args, dir.path()); }
+  ToolResult run(const std::vector<std::string>& args) {
+    return runTool("kvobts", args, dir.path());
+  }
   void expectRun(const std::vector<std::string>& args, int status, const std::string& out,
                  const std::string& err) {
     ToolResult r = run(args);
@@ -66,8 +69,10 @@ struct Kvobts : testing::Test {
 TEST_F(Kvobts, UsageAndCommandLineErrors) {
   expectRun({}, 1, kUsage, "");
   expectRun({"-h"}, 1, kUsage, "ERROR: expected INFILE parameter\n");
-  expectRun({"-o"}, 1, "", "ERROR: expected parameter after '-o' parameter\nERROR: expected INFILE parameter\n");
-  expectRun({"-T"}, 1, "", "ERROR: expected parameter after '-t' parameter\nERROR: expected INFILE parameter\n");
+  expectRun({"-o"}, 1, "",
+            "ERROR: expected parameter after '-o' parameter\nERROR: expected INFILE parameter\n");
+  expectRun({"-T"}, 1, "",
+            "ERROR: expected parameter after '-t' parameter\nERROR: expected INFILE parameter\n");
   expectRun({"-s"}, 1, "", "ERROR: expected INFILE parameter\n");
   expectRun({"-id"}, 1, "", "ERROR: incomplete parameter '-id'\n");
   expectRun({"-ir"}, 1, "", "ERROR: incomplete parameter '-ir'\n");
@@ -121,7 +126,8 @@ TEST_F(Kvobts, ExportsSections) {
   expectRun({"-e1", "a.bt"}, 1, "", "ERROR: section with given id=1 not present : a.bt\n");
 
   writeBytes(dir.file("nodialog.bt"), makeContainer({section0(), Bytes(4, 1)}));
-  expectRun({"-ed", "nodialog.bt"}, 0, "", "ERROR: dialog section have no valid data for extract : nodialog.bt\n");
+  expectRun({"-ed", "nodialog.bt"}, 0, "",
+            "ERROR: dialog section have no valid data for extract : nodialog.bt\n");
   expectRun({"-e2", "-t", "missing.tbs", "a.bt"}, 1, "",
             "ERROR: cant read(find) \"missing.tbs\"\nERROR: TBL init failed : file missing.tbs\n");
 }
@@ -136,15 +142,16 @@ TEST_F(Kvobts, ImportsRemovesAndStrips) {
   // An absent slot takes a section too; the source name defaults to the index.
   writeBytes(dir.file("1"), {1, 2, 3, 4});
   expectRun({"-i1", "-o", "new.bt", "a.bt"}, 0, "", "");
-  EXPECT_EQ(readBytes(dir.file("new.bt")),
-            makeContainer({section0(), Bytes{1, 2, 3, 4}, dialog(), Bytes(6, 0x33), Bytes(12, 0x44)}));
+  EXPECT_EQ(readBytes(dir.file("new.bt")), makeContainer({section0(), Bytes{1, 2, 3, 4}, dialog(),
+                                                          Bytes(6, 0x33), Bytes(12, 0x44)}));
   writeBytes(dir.file("empty"), {});
   expectRun({"-i4", "-o", "new.bt", "a.bt", "empty"}, 0, "", "");
   EXPECT_EQ(readBytes(dir.file("new.bt")),
             makeContainer({section0(), std::nullopt, dialog(), Bytes(6, 0x33), std::nullopt}));
   expectRun({"-i3", "a.bt", "nothere"}, 1, "", "ERROR: cant get size of file : nothere\n");
   // Options after INFILE are not options: "-o" is the text file's name here.
-  expectRun({"-i2", "-t", "kvo.tbs", "a.bt", "-o", "new.bt"}, 1, "", "ERROR: cant get size of file : -o\n");
+  expectRun({"-i2", "-t", "kvo.tbs", "a.bt", "-o", "new.bt"}, 1, "",
+            "ERROR: cant get size of file : -o\n");
   expectRun({"-i9", "a.bt", "s3.bin"}, 1, "", "ERROR: not valid index for import : 9 : a.bt\n");
   expectRun({"-i1", "-t", "kvo.tbs", "a.bt", "x.txt"}, 1, "",
             "ERROR: not valid dialog section at id=1, cannot import dialog text: 0x0 : a.bt\n");
@@ -176,8 +183,9 @@ TEST_F(Kvobts, DialogTextRoundTripAndEdits) {
   // A longer first text moves the others; the head bytes stay as they were.
   writeText(dir.file("edit.txt"), "abcabc" + kSep + "<C0F>" + kSep + kSep + "A" + kSep);
   expectRun({"-i2", "-t", "kvo.tbs", "-o", "new.bt", "a.bt", "edit.txt"}, 0, "", "");
-  Bytes edited = makeDialog({{0x10, 0x11, 0x12, 0x10, 0x11, 0x12, 0}, {}, {0x02, 0x0F, 0}, {0}, {0x41, 0}},
-                            {0xFF, 0xFF, 0xFF});
+  Bytes edited =
+      makeDialog({{0x10, 0x11, 0x12, 0x10, 0x11, 0x12, 0}, {}, {0x02, 0x0F, 0}, {0}, {0x41, 0}},
+                 {0xFF, 0xFF, 0xFF});
   EXPECT_EQ(readBytes(dir.file("new.bt")), battle(edited));
 
   writeText(dir.file("whole.txt"), std::string("ab[n]c\0<CAB>a\0\0Aa\0", 18));
@@ -198,20 +206,25 @@ TEST_F(Kvobts, RefusesTextFilesWithTheWrongNumberOfTexts) {
     EXPECT_EQ(readBytes(dir.file("new.bt")), Bytes({1, 2, 3}));
   };
   const std::string less = "WARN: dialog has less sections than expected : 3 (vs 4) : a.bt\n";
-  const std::string more = "WARN: dialog has more sections than expected or trailing data : expected 4 : a.bt\n";
+  const std::string more =
+      "WARN: dialog has more sections than expected or trailing data : expected 4 : a.bt\n";
   // A deleted separator merges two texts.
   refused("ab[n]c<CAB>a" + kSep + kSep + "Aa" + kSep,
           less + "ERROR: found 3 texts, expected 4: nothing written : t.txt\n");
   refused("ab[n]c" + kSep + "<CAB>a" + kSep + kSep + "Aa",
           more + less + "ERROR: found 3 texts, expected 4: nothing written : t.txt\n");
-  refused(kExported + "extra", more + "ERROR: found 5 texts, expected 4: nothing written : t.txt\n");
-  refused(kExported + "e" + kSep, more + "ERROR: found 5 texts, expected 4: nothing written : t.txt\n");
+  refused(kExported + "extra",
+          more + "ERROR: found 5 texts, expected 4: nothing written : t.txt\n");
+  refused(kExported + "e" + kSep,
+          more + "ERROR: found 5 texts, expected 4: nothing written : t.txt\n");
 
   std::string lfOnly = kExported;
   for (size_t at; (at = lfOnly.find("\r\n")) != std::string::npos;) lfOnly.erase(at, 1);
-  refused(lfOnly, more + "WARN: dialog has less sections than expected : 0 (vs 4) : a.bt\n"
-                  "ERROR: found 0 texts, expected 4: the file has LF line ends, separator lines must "
-                  "end with CR LF: nothing written : t.txt\n");
+  refused(lfOnly,
+          more +
+              "WARN: dialog has less sections than expected : 0 (vs 4) : a.bt\n"
+              "ERROR: found 0 texts, expected 4: the file has LF line ends, separator lines must "
+              "end with CR LF: nothing written : t.txt\n");
 }
 
 TEST_F(Kvobts, WarnsAboutATableWithLfLineEnds) {
@@ -236,7 +249,8 @@ TEST_F(Kvobts, BrokenDialogSectionsStopCleanly) {
   writeText(dir.file("2.txt"), "a" + kSep);
   expectRun({"-i2", "-t", "kvo.tbs", "tiny.bt"}, 1, "",
             "ERROR: dialog section is too small to be valid : 4 (min 6) : tiny.bt\n");
-  EXPECT_EQ(readBytes(dir.file("tiny.bt")), makeContainer({section0(), std::nullopt, Bytes{1, 2, 3, 4}}));
+  EXPECT_EQ(readBytes(dir.file("tiny.bt")),
+            makeContainer({section0(), std::nullopt, Bytes{1, 2, 3, 4}}));
 
   Bytes trailing = makeDialog(kTexts, {0x12, 0x34, 0xFF});
   writeBytes(dir.file("t.bt"), battle(trailing));

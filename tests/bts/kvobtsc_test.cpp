@@ -27,18 +27,21 @@ const Bytes kInitialTextArea = hex(
     "17 16 30 78 02 00 00 00 63 00 02 00 82 02 5C 03 17 16 00 00 63 00 30 78 02 00 04 00 5C 03 1C 8B");
 
 Bytes dummyPart() {
-  std::string run = "65 80 65 80 64 80 64 80 63 80 63 80 63 80 63 80 6D 80 6D 80 6C 80 6C 80 6B 80 6B 80 6B 80 6B 80 ";
+  std::string run =
+      "65 80 65 80 64 80 64 80 63 80 63 80 63 80 63 80 6D 80 6D 80 6C 80 6C 80 6B 80 6B 80 6B 80 6B 80 ";
   std::string text =
       "00 00 07 00 02 00 0A 00 04 00 07 00 06 00 0A 00 08 00 07 00 01 00 00 00 01 00 00 00 01 00 00 00 "
       "01 00 00 00 00 0F 00 00 00 00 19 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 14 14 14 00 00 "
-      "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 02 " + std::string(64, '0') + " " +
+      "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 02 " +
+      std::string(64, '0') + " " +
       "00 00 2D 01 0B 30 14 03 FF 00 2E 10 00 00 00 00 00 00 40 1F 40 1F 00 00 FF 00 FF FF 43 20 35 20 "
       "00 00 00 00 01 01 00 00 43 20 35 20 00 00 00 00 02 02 00 00 29 20 40 20 04 01 00 00 00 0E 01 03 "
       "10 32 ";
   for (int i = 0; i < 7; ++i) text += run;
-  text += "03 00 70 17 00 00 47 00 7A 7D 7E 86 7D 00 00 00 00 7E 00 7B 00 00 74 7E 7D 00 00 00 00 00 "
-          "02 00 82 02 1C 8B 02 00 17 16 30 78 02 00 00 00 63 00 02 00 82 02 5C 03 17 16 00 00 63 00 30 78 "
-          "02 00 04 00 5C 03 1C 8B";
+  text +=
+      "03 00 70 17 00 00 47 00 7A 7D 7E 86 7D 00 00 00 00 7E 00 7B 00 00 74 7E 7D 00 00 00 00 00 "
+      "02 00 82 02 1C 8B 02 00 17 16 30 78 02 00 00 00 63 00 02 00 82 02 5C 03 17 16 00 00 63 00 30 78 "
+      "02 00 04 00 5C 03 1C 8B";
   return hex(text);
 }
 
@@ -59,7 +62,8 @@ Battle makeBattle(uint32_t i) {
     if (!t.empty()) t.back() = 0;
   b.section4.resize(300);
   for (uint32_t j = 0; j < 300; ++j) b.section4[j] = uint8_t(i * 7 + j);
-  b.file = makeContainer({Bytes(24, 1), std::nullopt, makeDialog(b.texts, {0xFF}), Bytes(4, 3), b.section4});
+  b.file = makeContainer(
+      {Bytes(24, 1), std::nullopt, makeDialog(b.texts, {0xFF}), Bytes(4, 3), b.section4});
   return b;
 }
 
@@ -98,7 +102,9 @@ struct Kvobtsc : testing::Test {
       writeBytes(dir.file(name), battles[i].file);
     }
   }
-  ToolResult run(const std::vector<std::string>& args) { return runTool("kvobtsc", args, dir.path()); }
+  ToolResult run(const std::vector<std::string>& args) {
+    return runTool("kvobtsc", args, dir.path());
+  }
 };
 
 const char* const kUsage =
@@ -133,12 +139,26 @@ TEST_F(Kvobtsc, CommandLine) {
       {{"-c", "out", "1"}, 1, "", "ERROR: expected END_INDEX parameter\n"},
       {{"-c", "out", "x1", "2"}, 1, "", "ERROR: given INDEX is not number : str = 'x1'\n"},
       {{"-c", "out", "1", "-3"}, 1, "", "ERROR: given INDEX is negative : num = -3 : str = '-3'\n"},
-      {{"-c", "out", "99999999999", "2"}, 1, "", "ERROR: given INDEX is out of range : str = '99999999999'\n"},
-      {{"-o"}, 1, "", "ERROR: expected parameter after '-o' parameter\nERROR: expected INFILE parameter\n"},
-      {{"-t"}, 1, "", "ERROR: expected parameter after '-t' parameter\nERROR: expected INFILE parameter\n"},
+      {{"-c", "out", "99999999999", "2"},
+       1,
+       "",
+       "ERROR: given INDEX is out of range : str = '99999999999'\n"},
+      {{"-o"},
+       1,
+       "",
+       "ERROR: expected parameter after '-o' parameter\nERROR: expected INFILE parameter\n"},
+      {{"-t"},
+       1,
+       "",
+       "ERROR: expected parameter after '-t' parameter\nERROR: expected INFILE parameter\n"},
       {{"-s"}, 1, "", "ERROR: expected INFILE parameter\n"},
-      {{"-q", "-h", "-e", "-sn", "-t", "x", "out", "12abc", "3"}, 0, kUsage, "ERROR: unknown option -q\n"},
-      {{"-e", "-s", std::string(129, 's'), "out", "1", "2"}, 0, "",
+      {{"-q", "-h", "-e", "-sn", "-t", "x", "out", "12abc", "3"},
+       0,
+       kUsage,
+       "ERROR: unknown option -q\n"},
+      {{"-e", "-s", std::string(129, 's'), "out", "1", "2"},
+       0,
+       "",
        "WARN: given separator size is bigger than maximum : 129 (max 128)\n"},
   };
   for (const Case& c : cases) {
@@ -185,13 +205,15 @@ TEST_F(Kvobtsc, CreatesPartsThenDummies) {
   // A short section 4 keeps the previous part's bytes behind it; a long
   // first text is cut to 64 bytes.
   battles[2050].section4.resize(100);
-  battles[2050].file = makeContainer({Bytes(24, 1), std::nullopt, makeDialog(battles[2050].texts, {0xFF}),
-                                      Bytes(4, 3), battles[2050].section4});
+  battles[2050].file =
+      makeContainer({Bytes(24, 1), std::nullopt, makeDialog(battles[2050].texts, {0xFF}),
+                     Bytes(4, 3), battles[2050].section4});
   writeBytes(dir.file("bts/2050.bts"), battles[2050].file);
   battles[2060].texts[0] = Bytes(70, 0x61);
   battles[2060].texts[0].back() = 0;
-  battles[2060].file = makeContainer({Bytes(24, 1), std::nullopt, makeDialog(battles[2060].texts, {0xFF, 0xFF}),
-                                      Bytes(4, 3), battles[2060].section4});
+  battles[2060].file =
+      makeContainer({Bytes(24, 1), std::nullopt, makeDialog(battles[2060].texts, {0xFF, 0xFF}),
+                     Bytes(4, 3), battles[2060].section4});
   writeBytes(dir.file("bts/2060.bts"), battles[2060].file);
 
   ToolResult r = run({"-c", "out", "2043", "2403", "bts\\", ".bts"});
@@ -269,14 +291,15 @@ TEST_F(Kvobtsc, BadBattleFilesStopCleanly) {
   expectParts(readBytes(dir.file("out")), expectedFile(battles, 0, 0, false));
 
   Bytes old = readBytes(dir.file("out"));
-  writeBytes(dir.file("bts/0001.bts"), makeContainer({Bytes(24, 1), std::nullopt, makeDialog(makeBattle(1).texts)}));
+  writeBytes(dir.file("bts/0001.bts"),
+             makeContainer({Bytes(24, 1), std::nullopt, makeDialog(makeBattle(1).texts)}));
   r = run({"-c", "out", "1", "2", "bts/", ".bts"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "ERROR: not valid data for index 4 : bts/0001.bts\n");
   EXPECT_EQ(readBytes(dir.file("out")), old);
 
-  writeBytes(dir.file("bts/0001.bts"),
-             makeContainer({Bytes(24, 1), std::nullopt, Bytes{0, 0, 0, 0}, Bytes(4, 3), Bytes(8, 4)}));
+  writeBytes(dir.file("bts/0001.bts"), makeContainer({Bytes(24, 1), std::nullopt, Bytes{0, 0, 0, 0},
+                                                      Bytes(4, 3), Bytes(8, 4)}));
   r = run({"-i", "out", "1", "2", "bts/", ".bts"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "ERROR: dialog section is too small to be valid : 4 (min 6) : bts/0001.bts\n");

@@ -17,9 +17,9 @@ static uint32_t capacityFor(size_t n, uint32_t target) {
 Bytes encodeFast(const Bytes& data, int type, uint32_t target) {
   Bytes in = withHistory(data);
   Bytes out(capacityFor(data.size(), target));
-  const Result<uint32_t> n = cxEncode(in.data() + kCxHistory, static_cast<uint32_t>(data.size()),
-                                      out.data(), static_cast<uint32_t>(out.size()), type, target,
-                                      Messages());
+  const Result<uint32_t> n =
+      cxEncode(in.data() + kCxHistory, static_cast<uint32_t>(data.size()), out.data(),
+               static_cast<uint32_t>(out.size()), type, target, Messages());
   out.resize(n.value);
   return out;
 }
@@ -45,8 +45,9 @@ Bytes decodeStream(const Bytes& stream, uint32_t size, int type, std::string* me
 
 Bytes compressFile(const Bytes& data, int type, uint32_t padding, uint32_t wanted) {
   const Bytes in = withHistory(data);
-  const Result<CxBlock> file = cxCompressBuffer(
-      in.data() + kCxHistory, static_cast<uint32_t>(data.size()), type, padding, wanted, Messages());
+  const Result<CxBlock> file =
+      cxCompressBuffer(in.data() + kCxHistory, static_cast<uint32_t>(data.size()), type, padding,
+                       wanted, Messages());
   if (!file.ok()) return Bytes();
   return Bytes(file.value.data(), file.value.data() + file.value.size);
 }
@@ -58,9 +59,9 @@ Bytes randomBytes(std::mt19937& rng, size_t n, int alphabet) {
 }
 
 Bytes wordText(std::mt19937& rng, size_t n) {
-  static const char* const kWords[] = {"the", "game", "stores", "text", "of", "battle", "hero",
-                                       "sword", "and", "in", "a", "village", "the ", "there",
-                                       "then", "tower", "\n", ", ", ". "};
+  static const char* const kWords[] = {
+      "the", "game",    "stores", "text",  "of",   "battle", "hero", "sword", "and", "in",
+      "a",   "village", "the ",   "there", "then", "tower",  "\n",   ", ",    ". "};
   std::string s;
   while (s.size() < n) {
     s += kWords[rng() % (sizeof(kWords) / sizeof(kWords[0]))];

@@ -63,11 +63,14 @@ Bytes randomStream(std::mt19937& rng, int type, size_t tokens, uint32_t* produce
     if (kind < 7) {
       const uint32_t len = rng() % 4 == 0 ? 1 + rng() % 125 : 1 + rng() % 6;
       s.push_back(static_cast<uint8_t>(len));
-      for (uint32_t k = 0; k < len; ++k) s.push_back(static_cast<uint8_t>(rng() % 4 == 0 ? rng() : 'a' + k % 3));
+      for (uint32_t k = 0; k < len; ++k)
+        s.push_back(static_cast<uint8_t>(rng() % 4 == 0 ? rng() : 'a' + k % 3));
       n += len;
     } else if (kind < 17) {
       const uint32_t count = 3 + rng() % (longest - 2);
-      const uint32_t distance = rng() % 2 ? 1 + rng() % 9 : rng() % 3 ? 1 + rng() % 40 : 1 + rng() % window;
+      const uint32_t distance = rng() % 2   ? 1 + rng() % 9
+                                : rng() % 3 ? 1 + rng() % 40
+                                            : 1 + rng() % window;
       addBackRef(&s, type, count, distance);
       n += count;
     } else if (kind < 19) {
@@ -99,11 +102,21 @@ TEST(DecoderFastPaths, RandomStreamsMatchByteByByteDecoding) {
     Bytes stream = randomStream(rng, type, 20 + rng() % 300, &produced);
     uint32_t size = produced;
     switch (rng() % 5) {
-      case 0: size = produced - rng() % (produced / 2 + 1); break;
-      case 1: size = produced + 1 + rng() % 300; break;
-      case 2: stream.resize(stream.size() - rng() % 6); break;
-      case 3: stream.insert(stream.end(), {0x00, 0x00, 0x00}); size = produced + rng() % 3; break;
-      default: break;
+      case 0:
+        size = produced - rng() % (produced / 2 + 1);
+        break;
+      case 1:
+        size = produced + 1 + rng() % 300;
+        break;
+      case 2:
+        stream.resize(stream.size() - rng() % 6);
+        break;
+      case 3:
+        stream.insert(stream.end(), {0x00, 0x00, 0x00});
+        size = produced + rng() % 3;
+        break;
+      default:
+        break;
     }
     bool shortStream = false;
     const Bytes expected = decodeByteByByte(stream, size, type, &shortStream);
@@ -157,7 +170,8 @@ TEST(Kvocxd, OutputsLargerThanOnePiece) {
   while (data.size() < 1100000) {
     const Bytes text = wordText(rng, 1 + rng() % 5000);
     data.insert(data.end(), text.begin(), text.end());
-    const Bytes run = repeatByte(static_cast<uint8_t>(rng() % 3), rng() % 4 ? rng() % 300 : 65535 + rng() % 40000);
+    const Bytes run = repeatByte(static_cast<uint8_t>(rng() % 3),
+                                 rng() % 4 ? rng() % 300 : 65535 + rng() % 40000);
     data.insert(data.end(), run.begin(), run.end());
     const Bytes noise = randomBytes(rng, rng() % 3000);
     data.insert(data.end(), noise.begin(), noise.end());

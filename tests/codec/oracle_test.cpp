@@ -77,7 +77,8 @@ TEST(FastSearchMatchesPlainScan, LongRunsBeforeShorterOnes) {
     for (int k = 0; k < 6; ++k) {
       const Bytes shorter = repeatByte(value, 3 + rng() % 18);
       const Bytes tail = k % 2 ? Bytes(run.end() - 4, run.end()) : after;
-      data = concat({data, randomBytes(rng, rng() % 6, 2), shorter, tail, randomBytes(rng, rng() % 40, 5)});
+      data = concat(
+          {data, randomBytes(rng, rng() % 6, 2), shorter, tail, randomBytes(rng, rng() % 40, 5)});
     }
     expectSameStreams(data, type);
   }

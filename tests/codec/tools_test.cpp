@@ -58,8 +58,10 @@ TEST(Kvocx, UsageAndArgumentErrors) {
   expectRun(runTool("kvocx", {}, dir.path()), 1, kKvocxUsage, "");
   expectRun(runTool("kvocx", {"-h"}, dir.path()), 1, kKvocxUsage,
             "ERROR: expected INFILE parameter\n");
-  expectRun(runTool("kvocx", {"-c", "-s"}, dir.path()), 1, "", "ERROR: expected INFILE parameter\n");
-  expectRun(runTool("kvocx", {"-c", "in"}, dir.path()), 1, "", "ERROR: expected OUTNAME parameter\n");
+  expectRun(runTool("kvocx", {"-c", "-s"}, dir.path()), 1, "",
+            "ERROR: expected INFILE parameter\n");
+  expectRun(runTool("kvocx", {"-c", "in"}, dir.path()), 1, "",
+            "ERROR: expected OUTNAME parameter\n");
   expectRun(runTool("kvocx", {"in", "out"}, dir.path()), 1, kKvocxUsage,
             "ERROR: expected one of [p|c|d] parameters\n\n");
   expectRun(runTool("kvocx", {"-c", "-m-8", "in", "out"}, dir.path()), 1, "",
@@ -156,8 +158,8 @@ TEST(Kvocxd, UsageAndArguments) {
 
 TEST(Kvocxd, LogsEveryToken) {
   TempDir dir;
-  writeBytes(dir.file("in.c1"), {1, 0x0E, 1, 0, 0, 0x01, 'A', 0x90, 0x00, 0x7E, 0x01, 'B',
-                                 0x7F, 0x00, 0x01, 'C', 0x00, 0x00});
+  writeBytes(dir.file("in.c1"), {1, 0x0E, 1, 0, 0, 0x01, 'A', 0x90, 0x00, 0x7E, 0x01, 'B', 0x7F,
+                                 0x00, 0x01, 'C', 0x00, 0x00});
   const std::string log =
       "Filename          : in.c1\n"
       "Filesize          : 18 (0x12)\n"

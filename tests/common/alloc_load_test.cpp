@@ -15,12 +15,13 @@ TEST(CheckedAllocation, ImpossibleRequestsEndWithOneLine) {
 #ifdef KVO_ASAN
   GTEST_SKIP() << "the sanitizer's allocator does not honour address-space limits";
 #endif
-  EXPECT_EXIT((limitAddressSpace(kSmallAddressSpace), mallocE(0xFFFFFFFFu)), testing::ExitedWithCode(1),
-              exactly("ERROR: cannot malloc 4294967295 bytes.\n"));
-  EXPECT_EXIT((limitAddressSpace(kSmallAddressSpace), callocE(0xFFFFFFFFu, 0xFFFFFFu)), testing::ExitedWithCode(1),
+  EXPECT_EXIT((limitAddressSpace(kSmallAddressSpace), mallocE(0xFFFFFFFFu)),
+              testing::ExitedWithCode(1), exactly("ERROR: cannot malloc 4294967295 bytes.\n"));
+  EXPECT_EXIT((limitAddressSpace(kSmallAddressSpace), callocE(0xFFFFFFFFu, 0xFFFFFFu)),
+              testing::ExitedWithCode(1),
               exactly("ERROR: cannot calloc 4294967295 elements of size 16777215 bytes.\n"));
-  EXPECT_EXIT((limitAddressSpace(kSmallAddressSpace), reallocE(nullptr, 0xFFFFFFFFu)), testing::ExitedWithCode(1),
-              exactly("ERROR: cannot realloc 4294967295 bytes.\n"));
+  EXPECT_EXIT((limitAddressSpace(kSmallAddressSpace), reallocE(nullptr, 0xFFFFFFFFu)),
+              testing::ExitedWithCode(1), exactly("ERROR: cannot realloc 4294967295 bytes.\n"));
   uint8_t* zeroed = static_cast<uint8_t*>(callocE(4, 4));
   for (int i = 0; i < 16; ++i) EXPECT_EQ(zeroed[i], 0);
   std::free(zeroed);
@@ -53,8 +54,7 @@ TEST(WholeFileLoad, LoadFamilyMessages) {
               exactly("ERROR: file size expected bigger than zero : " + empty + "\n"));
   EXPECT_EXIT(fileLoadE(missing.c_str(), &size, 0, 0), testing::ExitedWithCode(1),
               exactly("ERROR: file not exist or read error occurred : " + missing + "\n"));
-  EXPECT_EXIT(fileLoadE(dir.path().c_str(), &size, 0, 0), testing::ExitedWithCode(1),
-              "^ERROR: ");
+  EXPECT_EXIT(fileLoadE(dir.path().c_str(), &size, 0, 0), testing::ExitedWithCode(1), "^ERROR: ");
 }
 
 TEST(WholeFileLoad, QuotedFamilyPrintsNameAndReasonLine) {

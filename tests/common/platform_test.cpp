@@ -14,7 +14,8 @@ TEST(Platform, WildcardsFollowTheWindowsSearch) {
 
 TEST(Platform, DirectorySearchIsSortedAndAcceptsBackslashes) {
   TempDir dir;
-  for (const char* name : {"0003.bin.c1", "0001.bin", "0002.vvm.c1"}) writeText(dir.file(name), "x");
+  for (const char* name : {"0003.bin.c1", "0001.bin", "0002.vvm.c1"})
+    writeText(dir.file(name), "x");
   writeText(dir.file("sub.c1"), "");
   std::vector<PlatFindEntry> found = platFind((dir.path() + "\\*.c1").c_str());
   ASSERT_EQ(found.size(), 3u);

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <cerrno>
 #include <cstdlib>
-#include <sys/stat.h>
 
 #include "frontend/streams.h"
 #include "platform/platform.h"

@@ -52,8 +52,9 @@ TEST(NamedStreams, TableHoldsAtMost128Names) {
 TEST(NamedStreams, FailuresNameTheFile) {
   TempDir dir;
   std::string missing = dir.file("missing");
-  EXPECT_EXIT(fopenE(missing.c_str(), "rb"), testing::ExitedWithCode(1),
-              exactly("ERROR: can't open file : " + missing + " : " + std::strerror(ENOENT) + "\n"));
+  EXPECT_EXIT(
+      fopenE(missing.c_str(), "rb"), testing::ExitedWithCode(1),
+      exactly("ERROR: can't open file : " + missing + " : " + std::strerror(ENOENT) + "\n"));
   EXPECT_EXIT(
       {
         FILE* full = fopenE("/dev/full", "wb");
@@ -79,7 +80,8 @@ TEST(NamedStreams, FailuresNameTheFile) {
         freadE(buffer, 1, 4, fp);
       },
       testing::ExitedWithCode(1),
-      exactly("ERROR: can't read from file : " + dir.path() + " : " + std::strerror(EISDIR) + "\n"));
+      exactly("ERROR: can't read from file : " + dir.path() + " : " + std::strerror(EISDIR) +
+              "\n"));
 }
 
 TEST(UnnamedStreams, MessagesCarryOnlyTheReason) {

@@ -114,8 +114,8 @@ TEST(FaultKvocx, FullDiskAndFileSizeLimit) {
   const Bytes data = noise(65536);
   s.write("data", data);
   ASSERT_EQ(s.run("kvocx", {"-c", "data", "whole"}).status, 0);
-  const std::string written =
-      "ERROR: couldn't write data (" + std::to_string(s.read("whole").size()) + " bytes) to file : ";
+  const std::string written = "ERROR: couldn't write data (" +
+                              std::to_string(s.read("whole").size()) + " bytes) to file : ";
   const Bytes old = bytesOf("an older output");
   s.write("out", old);
   expectFails(s.limited(kFileLimit, "kvocx", {"-c", "data", "out"}), written + "out\n");
@@ -215,9 +215,9 @@ TEST(FaultKvocxd, MissingInputsAndFolders) {
   for (const char* input : {"missing", "dangling"}) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{input, "out"}, {"-l", input, "out", "log"}}) {
-      expectFails(s.run("kvocxd", args),
-                  "ERROR: couldn't load data to memory from file '" + std::string(input) +
-                      "'\n      (read file error occurred)\n");
+      expectFails(s.run("kvocxd", args), "ERROR: couldn't load data to memory from file '" +
+                                             std::string(input) +
+                                             "'\n      (read file error occurred)\n");
     }
   }
   EXPECT_FALSE(fileExists(s.path("out")));
@@ -277,7 +277,8 @@ Disc makeDisc(std::vector<Bytes> files) {
   const size_t sizesAt = size_t(d.starts[15]) * kSector;
   for (uint32_t e = 0; e + 1 < count; ++e) {
     const Bytes& f = files[e];
-    const uint32_t unused = (d.starts[e + 1] - d.starts[e]) * kSector - static_cast<uint32_t>(f.size());
+    const uint32_t unused =
+        (d.starts[e + 1] - d.starts[e]) * kSector - static_cast<uint32_t>(f.size());
     put32(d.image, kTableAt + 4 * e, d.starts[e] | (unused / 8) << 24);
     std::copy(f.begin(), f.end(), d.image.begin() + size_t(d.starts[e]) * kSector);
   }
@@ -291,7 +292,9 @@ Disc makeDisc(std::vector<Bytes> files) {
 }
 
 // File index 2 holds 10 bytes of text, index 3 is 64 KiB.
-Disc faultDisc() { return makeDisc({Bytes(16, 0x11), Bytes(16, 0x22), bytesOf("ABCDEFGH"), noise(65536)}); }
+Disc faultDisc() {
+  return makeDisc({Bytes(16, 0x11), Bytes(16, 0x22), bytesOf("ABCDEFGH"), noise(65536)});
+}
 
 TEST(FaultKvolba, ListingAndExtractionOnAFullDisk) {
   Scene s;
@@ -349,9 +352,8 @@ TEST(FaultKvolba, MissingInputsAndFolders) {
   s.folder("in");
   s.write("in/0003.bin", noise(4096, 7));
   for (const char* bad : {"missing.iso", "dangling"})
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"-p", bad},
-                                                 {"-e", bad, "3"},
-                                                 {"-i", bad, "in"}})
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"-p", bad}, {"-e", bad, "3"}, {"-i", bad, "in"}})
       expectFails(s.run("kvolba", args), "ERROR: can't open file : " + std::string(bad) + kNoFile);
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"-p", "dir"}, {"-e", "dir", "3"}, {"-i", "dir", "in"}})
@@ -375,11 +377,13 @@ TEST(FaultKvolba, MissingInputsAndFolders) {
   for (const char* source : {"missing", "dir"}) {
     r = s.run("kvolba", {"-i", "disc.iso", source});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "ERROR: no import, no files found for expresion: " + std::string(source) + "\n");
+    EXPECT_EQ(r.err,
+              "ERROR: no import, no files found for expresion: " + std::string(source) + "\n");
   }
   // An input file that cannot be read stops the import before it writes.
   s.link("../gone", "in/0002.bin");
-  expectFails(s.run("kvolba", {"-i", "disc.iso", "in"}), "ERROR: cant get size of file : in\\0002.bin\n");
+  expectFails(s.run("kvolba", {"-i", "disc.iso", "in"}),
+              "ERROR: cant get size of file : in\\0002.bin\n");
   expectKept(s, "disc.iso", image);
 }
 
@@ -392,7 +396,9 @@ TEST(FaultKvolba, ImportLeavesTheImageWhenRefusedOrUnwritable) {
   s.write("in/0002.bin", noise(2056));
   ToolResult r = s.run("kvolba", {"-i", "disc.iso", "in"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "WARN: not importing : file bigger (2056) than available space (2048) : in\\0002.bin\n");
+  EXPECT_EQ(
+      r.err,
+      "WARN: not importing : file bigger (2056) than available space (2048) : in\\0002.bin\n");
   expectKept(s, "disc.iso", image);
   // The image lies past the file-size limit: no write reaches it.
   s.write("in/0002.bin", noise(2048));
@@ -411,8 +417,8 @@ TEST(FaultKvolba, MemoryExhaustion) {
   // A preview of 256 MiB per file: its bytes, their hexadecimal text and a
   // name in one work area.
   expectFails(s.limited(kMemoryLimit, "kvolba", {"-s", "0x10000000", "-p", "disc.iso"}),
-              "ERROR: cannot malloc " + std::to_string(kLbaNameBytes + 0x10000001ull + 0x20000001ull) +
-                  " bytes.\n");
+              "ERROR: cannot malloc " +
+                  std::to_string(kLbaNameBytes + 0x10000001ull + 0x20000001ull) + " bytes.\n");
   expectKept(s, "disc.iso", image);
 }
 
@@ -442,8 +448,11 @@ const std::string kTable = "\\x10=a\r\n\\x11=b\r\n";
 
 // Section 4 makes it 64 KiB.
 Bytes bigBattle() {
-  return makeContainer({Bytes(16, 0x30), {}, makeDialog({{0x10, 0x10, 0}, {0x11, 0}, {0}, {0}, {0}}),
-                        Bytes(6, 0x33), noise(65536)});
+  return makeContainer({Bytes(16, 0x30),
+                        {},
+                        makeDialog({{0x10, 0x10, 0}, {0x11, 0}, {0}, {0}, {0}}),
+                        Bytes(6, 0x33),
+                        noise(65536)});
 }
 
 TEST(FaultKvobts, FullDiskAndFileSizeLimit) {
@@ -451,9 +460,10 @@ TEST(FaultKvobts, FullDiskAndFileSizeLimit) {
   const Bytes battle = bigBattle();
   s.write("a.bt", battle);
   s.write("kvo.tbs", bytesOf(kTable));
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"-p", "a.bt", "/dev/full"}, {"-e4", "a.bt", "/dev/full"},
-        {"-e2", "-t", "kvo.tbs", "a.bt", "/dev/full"}, {"-r3", "-o", "/dev/full", "a.bt"}})
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"-p", "a.bt", "/dev/full"},
+                                               {"-e4", "a.bt", "/dev/full"},
+                                               {"-e2", "-t", "kvo.tbs", "a.bt", "/dev/full"},
+                                               {"-r3", "-o", "/dev/full", "a.bt"}})
     expectFails(s.run("kvobts", args), "ERROR: can't write to file : /dev/full" + kFull);
 
   // Replaced in place or as an existing output: the old bytes stay.
@@ -488,12 +498,13 @@ TEST(FaultKvobts, MissingInputsAndFolders) {
     expectFails(s.run("kvobts", {"-i3", "a.bt", bad}),
                 "ERROR: cant get size of file : " + std::string(bad) + "\n");
     expectFails(s.run("kvobts", {"-e2", "-t", bad, "a.bt", "out.txt"}),
-                "ERROR: cant read(find) \"" + std::string(bad) + "\"\nERROR: TBL init failed : file " +
-                    bad + "\n");
+                "ERROR: cant read(find) \"" + std::string(bad) +
+                    "\"\nERROR: TBL init failed : file " + bad + "\n");
   }
   expectFails(s.run("kvobts", {"-p", "a.bt", "dir"}), "ERROR: can't open file : dir" + kIsDir);
   expectFails(s.run("kvobts", {"-e4", "a.bt", "dir"}), "ERROR: can't open file : dir" + kIsDir);
-  expectFails(s.run("kvobts", {"-r3", "-o", "dir", "a.bt"}), "ERROR: can't open file : dir" + kIsDir);
+  expectFails(s.run("kvobts", {"-r3", "-o", "dir", "a.bt"}),
+              "ERROR: can't open file : dir" + kIsDir);
   expectFails(s.run("kvobts", {"-e4", "a.bt", "nodir/4"}),
               "ERROR: can't open file : nodir/4" + kNoFile);
   expectKept(s, "a.bt", battle);
@@ -531,8 +542,11 @@ TEST(FaultKvobtsc, FullDiskAndFileSizeLimit) {
   // Import in place, with battle 0000 present so that part 0 changes.
   const Bytes parts = noise(40 * kPart, 5);
   s.write("in.sbf", parts);
-  s.write("0000", makeContainer({Bytes(16, 0x30), {}, makeDialog({{0x10, 0x10, 0}, {0x11, 0}, {0}, {0}, {0}}),
-                                 Bytes(6, 0x33), Bytes(280, 0x44)}));
+  s.write("0000", makeContainer({Bytes(16, 0x30),
+                                 {},
+                                 makeDialog({{0x10, 0x10, 0}, {0x11, 0}, {0}, {0}, {0}}),
+                                 Bytes(6, 0x33),
+                                 Bytes(280, 0x44)}));
   ASSERT_EQ(s.run("kvobtsc", {"-i", "-o", "check.sbf", "in.sbf", "0", "0"}).status, 0);
   EXPECT_NE(s.read("check.sbf"), parts);
   expectFails(s.limited(kFileLimit, "kvobtsc", {"-i", "in.sbf", "0", "0"}),
@@ -665,7 +679,8 @@ TEST(FaultKvomap, MissingInputsAndFolders) {
                   "ERROR: file not exist or read error occurred : " + std::string(bad) + "\n");
   }
   expectFails(s.run("kvomap", {"-p", "a.map", "dir"}), "ERROR: can't open file : dir" + kIsDir);
-  expectFails(s.run("kvomap", {"-e0", "a.map", "dir"}), "ERROR: cannot save data as BMP file : dir\n");
+  expectFails(s.run("kvomap", {"-e0", "a.map", "dir"}),
+              "ERROR: cannot save data as BMP file : dir\n");
   expectFails(s.run("kvomap", {"-e0", "a.map", "nodir/o.bmp"}),
               "ERROR: cannot save data as BMP file : nodir/o.bmp\n");
   expectKept(s, "a.map", map);
@@ -677,7 +692,8 @@ TEST(FaultKvomap, FolderAsOutputOfTheMap) {
   Scene s;
   s.write("a.map", makeMap());
   s.folder("dir");
-  expectFails(s.run("kvomap", {"-i", "a.map", "pre", "dir"}), "ERROR: can't open file : dir" + kIsDir);
+  expectFails(s.run("kvomap", {"-i", "a.map", "pre", "dir"}),
+              "ERROR: can't open file : dir" + kIsDir);
 }
 
 TEST(FaultKvomap, MemoryExhaustion) {
@@ -750,7 +766,8 @@ TEST(FaultKvognop, MissingInputsAndFolders) {
     expectFails(s.run("kvognop", {"-m", bad, "a.bmp", "a.bmp"}),
                 "ERROR: file not exist or read error occurred : " + name + "\n");
   }
-  expectFails(s.run("kvognop", {"-e", "bm", "pal", "dir"}), "ERROR: cannot save data as BMP file : dir\n");
+  expectFails(s.run("kvognop", {"-e", "bm", "pal", "dir"}),
+              "ERROR: cannot save data as BMP file : dir\n");
   expectFails(s.run("kvognop", {"-c", "a.bmp", "dir"}),
               "ERROR: couldn't write data (65536 bytes) to file : dir\n");
   expectFails(s.run("kvognop", {"-i", "0", "bm", "a.bmp", "dir"}),
@@ -847,7 +864,8 @@ TEST(FaultKvogwh, MissingInputsAndFolders) {
               "ERROR: cannot load file to memory : No such file or directory : dangling\n");
   expectFails(s.run("kvogwh", {"-i", "a.gwh", "missing"}),
               "ERROR: cannot load file to memory : No such file or directory : missing\n");
-  expectFails(s.run("kvogwh", {"-e", "a.gwh", "dir"}), "ERROR: cannot save data as BMP file : dir\n");
+  expectFails(s.run("kvogwh", {"-e", "a.gwh", "dir"}),
+              "ERROR: cannot save data as BMP file : dir\n");
   expectFails(s.run("kvogwh", {"-c", "a.bmp", "dir"}), "ERROR: can't open file : dir" + kIsDir);
   expectFails(s.run("kvogwh", {"-i", "a.gwh", "a.bmp", "dir"}),
               "ERROR: couldn't write data (17424 bytes) to file 'dir'\n");
@@ -880,10 +898,12 @@ TEST(FaultBmpExport, FailedExportKeepsTheOldPicture) {
   const Bytes old = bytesOf("an edited picture");
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"kvomap", "-e0", "a.map", "old"},
-        {"kvognop", "-e", "bm", "pal", "old"}, {"kvogwh", "-e", "a.gwh", "old"}}) {
+        {"kvognop", "-e", "bm", "pal", "old"},
+        {"kvogwh", "-e", "a.gwh", "old"}}) {
     s.write("old", old);
-    expectFails(s.limited(kFileLimit, args[0], std::vector<std::string>(args.begin() + 1, args.end())),
-                "ERROR: cannot save data as BMP file : old\n");
+    expectFails(
+        s.limited(kFileLimit, args[0], std::vector<std::string>(args.begin() + 1, args.end())),
+        "ERROR: cannot save data as BMP file : old\n");
     expectKept(s, "old", old);
   }
 }
@@ -930,7 +950,8 @@ TEST(FaultFontTools, FullDiskAndFileSizeLimit) {
   const Bytes oldA = bytesOf("old plane A"), oldB = bytesOf("old plane B");
   s.write("FontA.raw", oldA);
   s.write("FontB.raw", oldB);
-  expectFails(s.limited(kFileLimit, "fontextract", {"font"}), "", "Erro ao gravar arquivo FontA.raw\n");
+  expectFails(s.limited(kFileLimit, "fontextract", {"font"}), "",
+              "Erro ao gravar arquivo FontA.raw\n");
   expectKept(s, "FontA.raw", oldA);
   expectKept(s, "FontB.raw", oldB);
 

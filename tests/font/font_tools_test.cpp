@@ -48,7 +48,8 @@ TEST(FontTools, SplitAndJoinEveryByte) {
   EXPECT_EQ(join.status, 0);
   EXPECT_EQ(join.out, "");
   EXPECT_EQ(readBytes(dir.file("joined.bin")), allByteValues());
-  EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"FontA.raw", "FontB.raw", "font.bin", "joined.bin"}));
+  EXPECT_EQ(filesIn(dir.path()),
+            (std::vector<std::string>{"FontA.raw", "FontB.raw", "font.bin", "joined.bin"}));
 }
 
 TEST(FontTools, EmptyFilesAndStrayPlaneBits) {
@@ -99,7 +100,8 @@ TEST(FontTools, FontsynthWritesNothingWhenItCannotGoOn) {
   r = runTool("fontsynth", {"nowhere/x.bin"}, dir.path());
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "Erro ao abrir arquivo\n");
-  EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"FontA.raw", "FontB.raw", "folder", "old.bin"}));
+  EXPECT_EQ(filesIn(dir.path()),
+            (std::vector<std::string>{"FontA.raw", "FontB.raw", "folder", "old.bin"}));
 }
 
 TEST(FontTools, ReplacesOldFilesAndLeavesOthersAlone) {

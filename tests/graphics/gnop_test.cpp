@@ -86,14 +86,16 @@ TEST(GnopGeometry, ChecksWithTheirMessages) {
     GnopParams params;
     std::string err;
   } cases[] = {
-      {bitmap, Bytes(1023), GnopParams(), "ERROR: palette size expected minimum 1024 is 1023 : pic\n"},
+      {bitmap, Bytes(1023), GnopParams(),
+       "ERROR: palette size expected minimum 1024 is 1023 : pic\n"},
       {bitmap, palette, bitmapParams("0,0,0,0x8000"),
        "ERROR: bitmap offset (0x8000) bigger or equal memory size (0x8000) : pic\n"},
       {bitmap, palette, paletteParams("0x4000"),
        "ERROR: palette offset (0x4000) bigger or equal memory size  (0x4000) : pic\n"},
       {Bytes(100), palette, GnopParams(), "ERROR: unknown bitmap size (100 bytes) : pic\n"},
       // Width and height without bpp still use the table.
-      {Bytes(100), palette, bitmapParams("10,10"), "ERROR: unknown bitmap size (100 bytes) : pic\n"},
+      {Bytes(100), palette, bitmapParams("10,10"),
+       "ERROR: unknown bitmap size (100 bytes) : pic\n"},
       {bitmap, palette, bitmapParams("256,128,8,1"),
        "ERROR: bitmap offset (0x1) + bitmapsize (0x8000) bigger than memory (0x8000) : pic\n"},
       // Sizes that do not fit 32 bits are not wrapped into small ones.
@@ -106,7 +108,8 @@ TEST(GnopGeometry, ChecksWithTheirMessages) {
       // Too few bytes after the offset for one 16 x 16 tile.
       {bitmap, palette, paletteParams("0x3F00"),
        "ERROR: palette geometry 16x16 holds no 16x16 palette : pic\n"},
-      {bitmap, palette, paletteParams("0,8,32"), "ERROR: palette geometry 8x32 holds no 16x16 palette : pic\n"},
+      {bitmap, palette, paletteParams("0,8,32"),
+       "ERROR: palette geometry 8x32 holds no 16x16 palette : pic\n"},
   };
   for (const Case& c : cases) {
     Checked r = check(c.bitmap, c.palette, c.params);
@@ -123,7 +126,7 @@ TEST(GnopPalettes, SelectsTilesOfTheMultiPalette) {
   Bytes palette(0x4000);
   for (size_t i = 0; i < palette.size(); i += 4) {
     uint32_t entry = static_cast<uint32_t>(i / 4);
-    palette[i] = static_cast<uint8_t>(entry % 64);  // column
+    palette[i] = static_cast<uint8_t>(entry % 64);      // column
     palette[i + 1] = static_cast<uint8_t>(entry / 64);  // row
   }
   Checked r = check(Bytes(0x8000, 1), palette, paletteParams("0,0,0,1"));  // not swizzled
@@ -137,7 +140,7 @@ TEST(GnopPalettes, SelectsTilesOfTheMultiPalette) {
   Checked swizzled = check(Bytes(0x8000, 1), palette, GnopParams());
   gnopSelectPalette(&swizzled.gnop, 0, kToStderr);
   EXPECT_EQ(swizzled.gnop.palette[4 * 8 + 1], 1);  // entry 8 from row 1, stored entry 16
-  EXPECT_EQ(swizzled.gnop.palette[4 * 16], 8);    // entry 16 from row 0, stored entry 8
+  EXPECT_EQ(swizzled.gnop.palette[4 * 16], 8);     // entry 16 from row 0, stored entry 8
 
   // 4096 bytes: 16 x 64 entries, four palettes stacked; 9 is none of them.
   Bytes four(0x1000);

@@ -49,8 +49,8 @@ Bytes exportedPalette() {
     const uint8_t* e = &game[4 * swizzled(i)];
     bmp[4 * i] = e[2], bmp[4 * i + 1] = e[1], bmp[4 * i + 2] = e[0], bmp[4 * i + 3] = e[3];
   }
-  bmp[0] = bmp[2] = 255;                   // entry 0 magenta
-  bmp[4 * 7 + 1] = 2 * (0x80 - 0x20);      // transparent black to green
+  bmp[0] = bmp[2] = 255;               // entry 0 magenta
+  bmp[4 * 7 + 1] = 2 * (0x80 - 0x20);  // transparent black to green
   return bmp;
 }
 
@@ -73,7 +73,8 @@ TEST(Kvognop, CommandLineMessages) {
   EXPECT_EQ(help.out, none.out);
   ToolResult noMode = gnop(dir, {"-q", "-p", "-pq", "-pb"});
   EXPECT_EQ(noMode.status, 1);
-  EXPECT_EQ(noMode.err, "ERROR: unknown option -q\nERROR: expected one of mode ([e|a|c]) parameters\n\n");
+  EXPECT_EQ(noMode.err,
+            "ERROR: unknown option -q\nERROR: expected one of mode ([e|a|c]) parameters\n\n");
   EXPECT_EQ(noMode.out, none.out);
 
   struct Case {
@@ -123,7 +124,8 @@ TEST(Kvognop, ExportsEightBitPictures) {
   ToolResult sb = gnop(dir, {"-e", "-sb", "-NA", "-pb", "1,1,8", "bm", "second", "s.bmp"});
   EXPECT_EQ(sb.status, 0);
   Bytes marked = readBytes(dir.file("s.bmp"));
-  EXPECT_EQ(Bytes(marked.begin() + 54, marked.begin() + 54 + 8), Bytes({255, 0, 255, 0, 0, 255, 0, 0}));
+  EXPECT_EQ(Bytes(marked.begin() + 54, marked.begin() + 54 + 8),
+            Bytes({255, 0, 255, 0, 0, 255, 0, 0}));
   EXPECT_EQ(Bytes(marked.begin() + 54 + 28, marked.begin() + 54 + 32), Bytes({0, 0, 0, 0x20}));
 
   // 32 bits: the BMP palette looked up, alpha doubled, no palette.
@@ -138,13 +140,15 @@ TEST(Kvognop, ExportsEightBitPictures) {
   Bytes blend = gamePalette();
   blend[4 * 9] = 200, blend[4 * 9 + 1] = 100, blend[4 * 9 + 2] = 50, blend[4 * 9 + 3] = 0x40;
   writeBytes(dir.file("blend"), blend);
-  ToolResult ta = gnop(dir, {"-e", "-ta255,0,255", "-pb", "1,1,8", "-pp", "0,16,16,1", "bm", "blend", "a.bmp"});
+  ToolResult ta =
+      gnop(dir, {"-e", "-ta255,0,255", "-pb", "1,1,8", "-pp", "0,16,16,1", "bm", "blend", "a.bmp"});
   EXPECT_EQ(ta.status, 0);
   Bytes over = readBytes(dir.file("a.bmp"));
   ASSERT_EQ(over.size(), 54u + 1024 + 4);
   EXPECT_EQ(Bytes(over.begin() + 54 + 36, over.begin() + 54 + 40), Bytes({152, 50, 227, 0x40}));
   // Normal alpha: 255 steps, every entry blended; black gets green 255 - alpha.
-  ToolResult normal = gnop(dir, {"-e", "-ta", "-pb", "1,1,8", "-pp", "0,16,16,1,1", "bm", "blend", "n.bmp"});
+  ToolResult normal =
+      gnop(dir, {"-e", "-ta", "-pb", "1,1,8", "-pp", "0,16,16,1,1", "bm", "blend", "n.bmp"});
   EXPECT_EQ(normal.status, 0);
   Bytes n = readBytes(dir.file("n.bmp"));
   EXPECT_EQ(Bytes(n.begin() + 54 + 36, n.begin() + 54 + 40), Bytes({12, 25, 50, 0x40}));

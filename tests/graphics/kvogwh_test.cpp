@@ -293,7 +293,7 @@ TEST(KvogwhCreate, EditorResaveWithoutAlphaRoundTrips) {
 TEST(KvogwhImport, PixelsOnlyWithMaskAndSafeReplace) {
   TempDir dir;
   Bytes original = makeGwh(3, 2, gamePalette(), kPixels);
-  original.insert(original.end(), {0xDE, 0xAD});  // trailing bytes are kept
+  original.insert(original.end(), {0xDE, 0xAD});                      // trailing bytes are kept
   const Bytes bmp = bmpOf(rampPalette(256), {{0, 9, 8}, {7, 0, 6}});  // top-down 7 0 6 / 0 9 8
 
   writeBytes(dir.file("a.gwh"), original);
@@ -353,6 +353,7 @@ TEST(KvogwhExport, DecoderSeesThePaletteColours) {
   ASSERT_EQ(gwh(dir, {"-e", "a.gwh", "a.bmp"}).status, 0);
   Bytes expected;
   const Bytes pal = exportedPalette(129, 0, 129);
-  for (uint8_t p : pixels) expected.insert(expected.end(), {pal[4 * p + 2], pal[4 * p + 1], pal[4 * p]});
+  for (uint8_t p : pixels)
+    expected.insert(expected.end(), {pal[4 * p + 2], pal[4 * p + 1], pal[4 * p]});
   EXPECT_EQ(decodeRgb(dir.file("a.bmp")), expected);
 }

@@ -9,7 +9,8 @@
 #include "tests/support/testsupport.h"
 
 namespace {
-const std::string kUsageHead = "Extract/import from YNSC sections KVO map graphic file to BMP.\nUsage:\n";
+const std::string kUsageHead =
+    "Extract/import from YNSC sections KVO map graphic file to BMP.\nUsage:\n";
 
 // Two sections: a one-bitmap entry, an entry with a palette per bitmap, an
 // entry with four bitmaps and one palette; then an entry with two of each.
@@ -56,7 +57,8 @@ Bytes exportedPalette(uint32_t e, uint32_t p) {
     testPaletteEntry(e, p, stored, rgba);
     if (stored == 0) rgba[0] = 255, rgba[2] = 255;
     if (stored == 5) rgba[1] = 128;
-    pal[4 * i] = rgba[2], pal[4 * i + 1] = rgba[1], pal[4 * i + 2] = rgba[0], pal[4 * i + 3] = rgba[3];
+    pal[4 * i] = rgba[2], pal[4 * i + 1] = rgba[1], pal[4 * i + 2] = rgba[0],
+            pal[4 * i + 3] = rgba[3];
   }
   return pal;
 }
@@ -71,7 +73,9 @@ struct MapRun {
   TempDir dir;
   BuiltMap built = buildMap(demoShape());
   MapRun() { writeBytes(dir.file("d.map"), built.bytes); }
-  ToolResult run(const std::vector<std::string>& args) { return runTool("kvomap", args, dir.path()); }
+  ToolResult run(const std::vector<std::string>& args) {
+    return runTool("kvomap", args, dir.path());
+  }
 };
 
 std::vector<std::string> splitLines(const std::string& text) {
@@ -117,8 +121,9 @@ TEST(Kvomap, CommandLineMessages) {
       {{"-ip"}, "ERROR: '-i' : expected MAPFILE parameter\n"},
       {{"-ip1"}, "ERROR: '-iX' : expected MAPFILE parameter\n"},
       {{"-i1", "a.map"}, "ERROR: '-iX' : expected BMPFILE parameter\n"},
-      {{"-e", "-o"}, "ERROR: expected parameter after '-o' parameter\n"
-                     "ERROR: '-e' : expected MAPFILE parameter\n"},
+      {{"-e", "-o"},
+       "ERROR: expected parameter after '-o' parameter\n"
+       "ERROR: '-e' : expected MAPFILE parameter\n"},
       {{"-e", "-r", "x"}, "ERROR: invalid range values after '-r' parameter: x\n"},
       {{"-p", "missing.map"}, "ERROR: file not exist or read error occurred : missing.map\n"},
   };
@@ -143,7 +148,9 @@ TEST(Kvomap, InfoListing) {
   std::snprintf(hexSize, sizeof hexSize, "%zx", b.size());
   std::string expected =
       "filename: d.map\n"
-      "fileSize: " + size + " (0x" + hexSize + ")\n"
+      "fileSize: " +
+      size + " (0x" + hexSize +
+      ")\n"
       "YNSC sections : 2\n"
       "YNSC 0 :\n"
       "    entry count : 3\n"
@@ -188,7 +195,8 @@ TEST(Kvomap, CommandLinesForBothTools) {
   char line[200];
   ToolResult pe = m.run({"-pe", "d.map", "out\\d_"});
   EXPECT_EQ(pe.status, 0);
-  EXPECT_EQ(pe.err, "WARN: expected palette for every bitmap, got less, using first : 1 < 4 : d.map");
+  EXPECT_EQ(pe.err,
+            "WARN: expected palette for every bitmap, got less, using first : 1 < 4 : d.map");
   EXPECT_EQ(pe.out,
             "kvomap -e00,00,00,00    d.map  out\\d_0_00.bmp\n"
             "kvomap -e00,01,00,00    d.map  out\\d_0_01_00.bmp\n"
@@ -232,7 +240,8 @@ TEST(Kvomap, KvognopLinesMatchTheExport) {
     exportArgs.insert(exportArgs.end(), {"d.map", "m_"});
     ToolResult e = m.run(exportArgs);
     ASSERT_EQ(e.status, 0);
-    EXPECT_EQ(e.err, "WARN: expected palette for every bitmap, got less, using first : 1 < 4 : d.map");
+    EXPECT_EQ(e.err,
+              "WARN: expected palette for every bitmap, got less, using first : 1 < 4 : d.map");
     for (const std::string& line : lines) {
       std::vector<std::string> words = splitWords(line);
       ASSERT_EQ(words.size(), 9u);
@@ -254,7 +263,8 @@ TEST(Kvomap, ExtractsBitmapsWithTheirPalettes) {
   MapRun m;
   ToolResult all = m.run({"-e", "d.map"});
   EXPECT_EQ(all.status, 0);
-  EXPECT_EQ(readBytes(m.dir.file("0_00.bmp")), bmp8(4, 2, testPixels(0, 0, 8), exportedPalette(0, 0)));
+  EXPECT_EQ(readBytes(m.dir.file("0_00.bmp")),
+            bmp8(4, 2, testPixels(0, 0, 8), exportedPalette(0, 0)));
   EXPECT_EQ(readBytes(m.dir.file("0_01_02.bmp")),
             bmp8(3, 3, testPixels(1, 2, 9), exportedPalette(1, 2)));
   EXPECT_EQ(readBytes(m.dir.file("0_02_03_00.bmp")),
@@ -274,7 +284,8 @@ TEST(Kvomap, ExtractsBitmapsWithTheirPalettes) {
   ToolResult plain = m.run({"-e0,0,0", "-n", "d.map", "plain.bmp"});
   Bytes plainBmp = readBytes(m.dir.file("plain.bmp"));
   ASSERT_EQ(plainBmp.size(), 54u + 1024 + 8);
-  EXPECT_EQ(Bytes(plainBmp.begin() + 54, plainBmp.begin() + 62), Bytes({0, 0, 0, 0, 254, 0, 1, 0x80}));
+  EXPECT_EQ(Bytes(plainBmp.begin() + 54, plainBmp.begin() + 62),
+            Bytes({0, 0, 0, 0, 254, 0, 1, 0x80}));
   EXPECT_EQ(Bytes(plainBmp.begin() + 54 + 20, plainBmp.begin() + 78), Bytes({0, 0, 0, 0x40}));
 }
 
@@ -352,7 +363,8 @@ TEST(Kvomap, ImportsBitmapsAndPalettes) {
   ToolResult keep = m.run({"-ip0,0,0", "-n", "d.map", "x_0_00.bmp", "keep.map"});
   EXPECT_EQ(keep.status, 0);
   Bytes kept = readBytes(m.dir.file("keep.map"));
-  EXPECT_EQ(Bytes(kept.begin() + entries + 20, kept.begin() + entries + 24), Bytes({0, 128, 0, 0x40}));
+  EXPECT_EQ(Bytes(kept.begin() + entries + 20, kept.begin() + entries + 24),
+            Bytes({0, 128, 0, 0x40}));
 }
 
 TEST(Kvomap, ImportChecksTheBmp) {
@@ -362,7 +374,8 @@ TEST(Kvomap, ImportChecksTheBmp) {
   writeBytes(m.dir.file("big.bmp"), bmp8(3, 3, Bytes(9, 1), Bytes(1024, 0)));
   ToolResult big = m.run({"-i0", "d.map", "big.bmp"});
   EXPECT_EQ(big.status, 0);
-  EXPECT_EQ(big.err, "ERROR: given BMP bitmap size is bigger than given space : 9 > 8 : big.bmp : d.map\n");
+  EXPECT_EQ(big.err,
+            "ERROR: given BMP bitmap size is bigger than given space : 9 > 8 : big.bmp : d.map\n");
   EXPECT_EQ(readBytes(m.dir.file("d.map")), m.built.bytes);
   writeBytes(m.dir.file("turned.bmp"), bmp8(5, 2, Bytes(10, 3), Bytes(1024, 0)));
   ToolResult turned = m.run({"-i0,2,1,0", "d.map", "turned.bmp"});
@@ -374,7 +387,10 @@ TEST(Kvomap, ImportChecksTheBmp) {
   // Another depth warns and goes on with its own raw size.
   writeBytes(m.dir.file("nibbles"), Bytes({0x21, 0x43, 0x65, 0x87}));
   writeBytes(m.dir.file("pal"), Bytes(1024, 0));
-  ASSERT_EQ(runTool("kvognop", {"-e", "-n", "-pb", "4,2,4", "nibbles", "pal", "four.bmp"}, m.dir.path()).status, 0);
+  ASSERT_EQ(
+      runTool("kvognop", {"-e", "-n", "-pb", "4,2,4", "nibbles", "pal", "four.bmp"}, m.dir.path())
+          .status,
+      0);
   ToolResult four = m.run({"-i1,0,0", "d.map", "four.bmp"});
   EXPECT_EQ(four.status, 0);
   EXPECT_EQ(four.err, "WARN: supported only 8-bit BMP, given bmp is 4 : four.bmp : d.map\n");

@@ -19,8 +19,8 @@ struct CheckResult {
 CheckResult check(const Bytes& bytes) {
   CheckResult r;
   Messages collect{[&](const std::string& line) { r.err += line; }};
-  Status status = mapCheck(bytes.data(), static_cast<uint32_t>(bytes.size()), "m.map", &r.map,
-                           collect);
+  Status status =
+      mapCheck(bytes.data(), static_cast<uint32_t>(bytes.size()), "m.map", &r.map, collect);
   r.ok = status.ok();
   r.err += status.message;
   return r;
@@ -77,12 +77,14 @@ TEST(MapCheck, RefusesBadHeadersWithTheirMessages) {
   b[9] = 1;
   CheckResult odd = check(b);
   EXPECT_TRUE(odd.ok);
-  EXPECT_EQ(odd.err,
-            "WARN: file dont start with 'MAP1' : m.map\nWARN: file bytes 5-16 expected zero: m.map\n");
+  EXPECT_EQ(
+      odd.err,
+      "WARN: file dont start with 'MAP1' : m.map\nWARN: file bytes 5-16 expected zero: m.map\n");
 
   b = built.bytes;
   put32(b, 16, 0);
-  EXPECT_EQ(check(b).err, "ERROR: offset for YNSC section is 0 = not present, nothing to do : m.map\n");
+  EXPECT_EQ(check(b).err,
+            "ERROR: offset for YNSC section is 0 = not present, nothing to do : m.map\n");
   uint32_t size = static_cast<uint32_t>(b.size());
   put32(b, 16, size + 1);
   EXPECT_EQ(check(b).err, "ERROR: offset for YNSC section " + std::to_string(size + 1) +
@@ -172,11 +174,15 @@ TEST(MapCheck, RefusesEntriesOutsideTheirSection) {
   b = built.bytes;
   put32(b, paletteGroup + 40, 0xFFFFFFFF);
   put32(b, paletteGroup + 44, 0);
-  EXPECT_EQ(check(b).err,
-            "ERROR: YNSC 1-th entry slot smaller than its head : bitmaps 0x18, palettes 0x0 : m.map\n");
+  EXPECT_EQ(
+      check(b).err,
+      "ERROR: YNSC 1-th entry slot smaller than its head : bitmaps 0x18, palettes 0x0 : m.map\n");
   b = built.bytes;
   put32(b, paletteGroup + 44, 15);
-  EXPECT_EQ(check(b).err.rfind("ERROR: YNSC 1-th entry slot smaller than its head : bitmaps 0x18, palettes 0xF", 0), 0u);
+  EXPECT_EQ(
+      check(b).err.rfind(
+          "ERROR: YNSC 1-th entry slot smaller than its head : bitmaps 0x18, palettes 0xF", 0),
+      0u);
   b = built.bytes;
   put32(b, built.entryOffsets[0][0] - 16, 3);  // entry count
   CheckResult third = check(b);
@@ -199,7 +205,7 @@ TEST(MapCheck, EntryPastItsSectionIsMeasuredFromTheFile) {
   put32(b, entry - 16, 2);  // entry count
   const std::string refused = "ERROR: YNSC 1-th entry data outside givem memory : ";
   EXPECT_EQ(check(b).err, refused + "0xF0 > 0x540 : m.map\n");  // no head in the file
-  b.insert(b.end(), copy.begin(), copy.begin() + 200);            // head and list only
+  b.insert(b.end(), copy.begin(), copy.begin() + 200);          // head and list only
   EXPECT_EQ(check(b).err, refused + "0x100 > 0x540 : m.map\n");
   b.insert(b.end(), copy.begin() + 200, copy.end());
   EXPECT_EQ(check(b).err, refused + "0x530 > 0x540 : m.map\n");

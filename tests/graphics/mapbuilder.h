@@ -16,7 +16,8 @@ struct TestEntry {
 };
 
 struct TestMap {
-  std::vector<std::vector<TestEntry>> sections = std::vector<std::vector<TestEntry>>(1, std::vector<TestEntry>(1));
+  std::vector<std::vector<TestEntry>> sections =
+      std::vector<std::vector<TestEntry>>(1, std::vector<TestEntry>(1));
   uint32_t chainOffset = 0x40;
   uint32_t tailBytes = 0;  // extra data bytes at the end of the last section
 };
@@ -81,7 +82,8 @@ inline BuiltMap buildMap(const TestMap& shape) {
       out.entryOffsets.back().push_back(static_cast<uint32_t>(at));
       uint32_t list = (4 * e.listCount + 15) / 16 * 16;
       uint32_t slot = testSlotSize(e);
-      size_t length = 240 + list + size_t(e.bitmapCount) * slot + size_t(e.paletteCount) * e.paletteSlotSize;
+      size_t length =
+          240 + list + size_t(e.bitmapCount) * slot + size_t(e.paletteCount) * e.paletteSlotSize;
       b.resize(at + length);
       for (size_t i = at; i < at + length; ++i) b[i] = static_cast<uint8_t>(i * 5 + 1);
       put32(b, at + 4, e.drawWidth);
@@ -104,7 +106,8 @@ inline BuiltMap buildMap(const TestMap& shape) {
       put32(b, pg + 44, e.paletteSlotSize);
       for (uint32_t p = 0; p < e.paletteCount; ++p)
         for (uint32_t i = 0; i < 256 && 16 + 4 * i + 4 <= e.paletteSlotSize; ++i)
-          testPaletteEntry(static_cast<uint32_t>(j), p, i, &b[pg + 64 + p * e.paletteSlotSize + 4 * i]);
+          testPaletteEntry(static_cast<uint32_t>(j), p, i,
+                           &b[pg + 64 + p * e.paletteSlotSize + 4 * i]);
     }
     if (s + 1 == shape.sections.size()) b.resize(b.size() + shape.tailBytes, 0x77);
     size_t dataBytes = (b.size() - dataStart + 15) / 16 * 16;

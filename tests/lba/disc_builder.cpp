@@ -37,7 +37,8 @@ DiscEntry& DiscBuilder::empty() {
 }
 
 Bytes DiscBuilder::build() {
-  while (entries_.size() < kSizesEntry) file(filled(kSector, static_cast<uint8_t>(entries_.size())));
+  while (entries_.size() < kSizesEntry)
+    file(filled(kSector, static_cast<uint8_t>(entries_.size())));
   if (entries_.size() == kSizesEntry) entries_.emplace_back();
   uint32_t count = static_cast<uint32_t>(entries_.size()) + 1;  // with the terminator
   DiscEntry& sizes = entries_[kSizesEntry];
@@ -77,7 +78,9 @@ uint32_t entryWord(const Bytes& image, uint32_t entry) {
   return get32(image, kTableAt + 4 * entry);
 }
 
-void setEntryWord(Bytes& image, uint32_t entry, uint32_t word) { put32(image, kTableAt + 4 * entry, word); }
+void setEntryWord(Bytes& image, uint32_t entry, uint32_t word) {
+  put32(image, kTableAt + 4 * entry, word);
+}
 
 uint32_t sizesRecord(const Bytes& image, uint32_t sizesOffset, uint32_t entry) {
   return get24(image, sizesOffset + 3 * entry);

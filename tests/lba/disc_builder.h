@@ -12,8 +12,8 @@ struct DiscEntry {
   Bytes data;
   bool compressed = false;
   bool empty = false;
-  int sectors = -1;         // -1: as many as the data needs (at least 1; 0 for empty)
-  int padding = -1;         // -1: the unused 8-byte units of the last sector
+  int sectors = -1;          // -1: as many as the data needs (at least 1; 0 for empty)
+  int padding = -1;          // -1: the unused 8-byte units of the last sector
   int64_t sizesRecord = -1;  // -1: the right record for the data
 };
 

@@ -41,7 +41,9 @@ struct Cli {
     writeBytes(dir.file("disc.iso"), listingDisc().build());
     EXPECT_EQ(std::system(("mkdir " + dir.file("out")).c_str()), 0);
   }
-  ToolResult run(const std::vector<std::string>& args) { return runTool("kvolba", args, dir.path()); }
+  ToolResult run(const std::vector<std::string>& args) {
+    return runTool("kvolba", args, dir.path());
+  }
   std::string listing(const std::vector<std::string>& options) {
     std::vector<std::string> args = options;
     args.push_back("disc.iso");
@@ -102,7 +104,8 @@ TEST(LbaCli, PreviewSizeMustBeAWholeNumber) {
     std::string err;
   };
   for (const Case& c : {
-           Case{{"-s", "12x", "disc.iso"}, "ERROR: expected positive number after '-s', got: 12x\n"},
+           Case{{"-s", "12x", "disc.iso"},
+                "ERROR: expected positive number after '-s', got: 12x\n"},
            Case{{"-s", "-1", "disc.iso"}, "ERROR: expected positive number after '-s', got: -1\n"},
            Case{{"-s", "", "disc.iso"}, "ERROR: expected positive number after '-s', got: \n"},
            Case{{"-s", "4294967296", "disc.iso"},
@@ -143,7 +146,8 @@ TEST(LbaLargeImage, FilesBeyondFourGiB) {
 
   r = runTool("kvolba", {"-e", "big.iso", "0,2"}, dir.path());
   EXPECT_EQ(r.err, "");
-  EXPECT_EQ(readBytes(dir.file("0000.elf")), Bytes(small.begin() + dataAt, small.begin() + dataAt + 16));
+  EXPECT_EQ(readBytes(dir.file("0000.elf")),
+            Bytes(small.begin() + dataAt, small.begin() + dataAt + 16));
   EXPECT_EQ(readText(dir.file("0002")), std::string("ABCDEFGHIJ\0\0\0\0\0\0", 16));
 
   // Import into index 3 (entry 4) and read back the room, entry and record.

@@ -49,7 +49,8 @@ TEST(LbaExtract, ListWritesNamedCopies) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err, "WARN: index out of range : 20 : disc.iso\n");
-  EXPECT_EQ(disc.out("0000.elf"), (Bytes{0x7F, 'E', 'L', 'F', 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+  EXPECT_EQ(disc.out("0000.elf"),
+            (Bytes{0x7F, 'E', 'L', 'F', 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
   // The table gives 16 bytes: the 14 stored bytes and two of the sector's rest.
   Bytes vvm = compressedFile(1, 4096, kVvmStream);
   vvm.resize(16, 0);
@@ -127,7 +128,7 @@ TEST(LbaExtract, DamagedImagesCopyOnlyWhatIsThere) {
   DiscBuilder b = extractionDisc();
   Disc cut([&] {
     Bytes image = b.build();
-    image.resize(360 * 2048 + 1000);  // ends inside file 16
+    image.resize(360 * 2048 + 1000);                             // ends inside file 16
     setEntryWord(image, 19, entryWord(image, 19) | (1u << 24));  // no room, padding 1: size wraps
     return image;
   }());
@@ -165,11 +166,12 @@ TEST(LbaExtract, LongListsKeepTheirOrder) {
   Disc disc(image);
   ToolResult r = disc.run({"-e", "disc.iso", "3-13,99,15-43,70,2,3,3", "out\\"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "WARN: index out of range : 99 : disc.iso\n"
-                   "WARN: image ends inside the file, copied 100 of " +
-                       std::to_string(files.back().size()) +
-                       " bytes : index 43 : disc.iso\n"
-                       "WARN: index out of range : 70 : disc.iso\n");
+  EXPECT_EQ(r.err,
+            "WARN: index out of range : 99 : disc.iso\n"
+            "WARN: image ends inside the file, copied 100 of " +
+                std::to_string(files.back().size()) +
+                " bytes : index 43 : disc.iso\n"
+                "WARN: index out of range : 70 : disc.iso\n");
   char name[16];
   for (uint32_t i = 0; i + 1 < files.size(); ++i) {
     std::snprintf(name, sizeof name, "%04u", indexes[i]);

@@ -23,7 +23,9 @@ struct ImportDisc {
     writeBytes(dir.file("disc.iso"), original);
     EXPECT_EQ(std::system(("mkdir " + dir.file("in")).c_str()), 0);
   }
-  void input(const std::string& name, const Bytes& data) { writeBytes(dir.file("in/" + name), data); }
+  void input(const std::string& name, const Bytes& data) {
+    writeBytes(dir.file("in/" + name), data);
+  }
   ToolResult run(std::vector<std::string> options, const std::string& source = "in") {
     options.push_back("disc.iso");
     options.push_back(source);
@@ -210,6 +212,7 @@ TEST(LbaImport, WithoutAUsableSizesFileOnlyTheTableChanges) {
   EXPECT_EQ(r.err, "WARN: 15th file with filessizes must have at last 54 bytes : have 48\n");
   Bytes want = disc.expected(16, pattern(3000), 4096, 137, 0);
   for (int i = 0; i < 3; ++i)  // the record stays as it was
-    want[disc.builder.sizesOffset + 3 * 16 + i] = disc.original[disc.builder.sizesOffset + 3 * 16 + i];
+    want[disc.builder.sizesOffset + 3 * 16 + i] =
+        disc.original[disc.builder.sizesOffset + 3 * 16 + i];
   EXPECT_EQ(disc.image(), want);
 }

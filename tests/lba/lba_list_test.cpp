@@ -38,9 +38,10 @@ TEST(LbaList, FormZeroShowsEveryEntryAfterItsFile) {
   EXPECT_EQ(lines[2], kEmptyEntryLine);
   EXPECT_EQ(lines[3], kTextLine);
   // A filler of one full sector, then the sizes file (entry 15 = index 14).
-  EXPECT_EQ(lines[4],
-            "0000015B   0000015B   00   0   0   0000800 (00002048)\t04040404040404040404040404040404"
-            "   ................   0003");
+  EXPECT_EQ(
+      lines[4],
+      "0000015B   0000015B   00   0   0   0000800 (00002048)\t04040404040404040404040404040404"
+      "   ................   0003");
   EXPECT_EQ(lines[15],
             "F9000166   00000166   F9   0   0   0000038 (00000056)\t0200000002000000000200000001"
             "0000   ................   0014");

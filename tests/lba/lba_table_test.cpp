@@ -54,7 +54,8 @@ TEST(LbaTable, SizesFileTooSmall) {
   setEntryWord(image, 15, 359 | (1u << 24));
   r = listWith(image);
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "ERROR: 15th file with filessizes must have maxsize at last 51 bytes : have 0\n");
+  EXPECT_EQ(r.err,
+            "ERROR: 15th file with filessizes must have maxsize at last 51 bytes : have 0\n");
   r = listWith(image, {"-ns"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err,
@@ -66,7 +67,8 @@ TEST(LbaTable, EmptyTableNeedsNoRecordsButHasNoSizesFile) {
   Bytes image(100, 0xAB);
   ToolResult r = listWith(image);
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "ERROR: 15th file with filessizes must have at last 4294967293 bytes : have 0\n");
+  EXPECT_EQ(r.err,
+            "ERROR: 15th file with filessizes must have at last 4294967293 bytes : have 0\n");
   r = listWith(image, {"-ns"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "WARN: 15th file with filessizes must have at last 4294967293 bytes : have 0\n");

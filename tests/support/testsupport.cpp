@@ -71,7 +71,9 @@ void writeBytes(const std::string& path, const Bytes& data) {
   out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
 }
 
-void writeText(const std::string& path, const std::string& text) { writeBytes(path, bytesOf(text)); }
+void writeText(const std::string& path, const std::string& text) {
+  writeBytes(path, bytesOf(text));
+}
 
 bool fileExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
@@ -90,7 +92,8 @@ ToolResult runToolLimited(const std::string& shellPrefix, const std::string& too
   std::string command = "cd " + shellQuote(workDir) + " && { " + shellPrefix + " ";
   std::string runner = envOr("KVO_RUNNER", "");
   if (!runner.empty()) command += runner + " ";
-  command += shellQuote(envOr("KVO_BIN_DIR", KVO_BIN_DIR) + "/" + tool + envOr("KVO_EXE_SUFFIX", ""));
+  command +=
+      shellQuote(envOr("KVO_BIN_DIR", KVO_BIN_DIR) + "/" + tool + envOr("KVO_EXE_SUFFIX", ""));
   for (const std::string& arg : args) command += " " + shellQuote(arg);
   command += " </dev/null >" + shellQuote(capture.file("out")) + " 2>" +
              shellQuote(capture.file("err")) + "; }";

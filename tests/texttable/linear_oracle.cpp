@@ -74,8 +74,10 @@ std::vector<uint8_t> linearConvert(const uint8_t* input, uint32_t length, const 
         for (uint32_t i = 0; i < n; ++i) {
           // Leading hexadecimal digits only; none gives 0.
           std::string pair(reinterpret_cast<const char*>(run + 2 * i), 2);
-          if (!std::isxdigit(static_cast<unsigned char>(pair[0]))) pair = "0";
-          else if (!std::isxdigit(static_cast<unsigned char>(pair[1]))) pair.resize(1);
+          if (!std::isxdigit(static_cast<unsigned char>(pair[0])))
+            pair = "0";
+          else if (!std::isxdigit(static_cast<unsigned char>(pair[1])))
+            pair.resize(1);
           out.push_back(static_cast<uint8_t>(std::strtoul(pair.c_str(), nullptr, 16)));
         }
       }
