@@ -12,6 +12,46 @@
 #include <toml++/toml.h>
 
 namespace {
+// toml++ 3.3 reaches a point it holds unreachable when it asks whether a
+// character from U+FB06 to U+FEFE is white space (its table misses that
+// range): such characters (Arabic and Hebrew presentation forms, variation
+// selectors, ...) are handed to it as stand-ins from U+E000 on and put back
+// in the values it returns. All of them are three UTF-8 bytes.
+constexpr char32_t kFaultyFirst = 0xFB06, kFaultyLast = 0xFEFE, kStandInFirst = 0xE000;
+constexpr char32_t kStandInLast = kStandInFirst + (kFaultyLast - kFaultyFirst);
+
+char32_t threeByteAt(std::string_view text, size_t i) {
+  if (i + 2 >= text.size() || (uint8_t(text[i]) & 0xF0) != 0xE0 ||
+      (uint8_t(text[i + 1]) & 0xC0) != 0x80 || (uint8_t(text[i + 2]) & 0xC0) != 0x80)
+    return 0;
+  return (char32_t(uint8_t(text[i]) & 0x0F) << 12) | (char32_t(uint8_t(text[i + 1]) & 0x3F) << 6) |
+         char32_t(uint8_t(text[i + 2]) & 0x3F);
+}
+
+void putThreeBytes(std::string& text, size_t i, char32_t c) {
+  text[i] = char(0xE0 | (c >> 12));
+  text[i + 1] = char(0x80 | ((c >> 6) & 0x3F));
+  text[i + 2] = char(0x80 | (c & 0x3F));
+}
+
+// Moves the characters of [from, to] by `by`; false when a character is
+// found in the range the others move to (it could not be told apart).
+bool moveCharacters(std::string& text, char32_t from, char32_t to, char32_t occupiedFirst,
+                    char32_t occupiedLast, int64_t by) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char32_t c = threeByteAt(text, i);
+    if (c >= occupiedFirst && c <= occupiedLast) return false;
+    if (c >= from && c <= to) putThreeBytes(text, i, char32_t(int64_t(c) + by));
+  }
+  return true;
+}
+
+std::string fromStandIns(std::string text) {
+  moveCharacters(text, kStandInFirst, kStandInLast, 1, 0,
+                 int64_t(kFaultyFirst) - int64_t(kStandInFirst));
+  return text;
+}
+
 struct KindName {
   FileKind kind;
   const char* name;
@@ -49,7 +89,7 @@ struct Reader {
     const toml::node* node = table.get(key);
     if (!node) return true;
     if (!node->is_string()) return fail(*node, formatText("'%s' must be a string", key));
-    *out = node->as_string()->get();
+    *out = fromStandIns(node->as_string()->get());
     return true;
   }
 
@@ -84,7 +124,7 @@ struct Reader {
     out->clear();
     for (const toml::node& item : *array) {
       if (!item.is_string()) return fail(item, formatText("'%s' must be a list of strings", key));
-      out->push_back(item.as_string()->get());
+      out->push_back(fromStandIns(item.as_string()->get()));
     }
     return true;
   }
@@ -262,8 +302,17 @@ const FileRule* projectRuleFor(const Project& project, uint32_t index) {
 Result<Project> projectParse(std::string_view text, const std::string& name) {
   Result<Project> result;
   toml::table root;
+  std::string safe(text);
+  if (!moveCharacters(safe, kFaultyFirst, kFaultyLast, kStandInFirst, kStandInLast,
+                      int64_t(kStandInFirst) - int64_t(kFaultyFirst))) {
+    result.status = failure(
+        "%s: characters U+E000 to U+E3F8 (private use) cannot be read in a "
+        "project file\n",
+        name.c_str());
+    return result;
+  }
   try {
-    root = toml::parse(text, name);
+    root = toml::parse(safe, name);
   } catch (const toml::parse_error& e) {
     const toml::source_position& pos = e.source().begin;
     result.status = failure("%s:%u:%u: %s\n", name.c_str(), unsigned(pos.line),

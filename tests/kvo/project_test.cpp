@@ -35,6 +35,19 @@ TEST(ProjectFile, WrittenProjectReadsBackTheSame) {
   EXPECT_EQ(back.value.smallBattle->lastBattle, 766u);
 }
 
+TEST(ProjectFile, PresentationFormsAreReadAsTheyAre) {
+  // U+FB50 (Arabic) and U+FE00 (a variation selector): in a value, a
+  // comment and where no character may stand.
+  const std::string arabic = "\xEF\xAD\x90", selector = "\xEF\xB8\x80";
+  Result<Project> p = projectParse(
+      "# " + selector + "\n[image]\npath = \"" + arabic + ".iso\" # " + arabic + "\n", "k");
+  ASSERT_TRUE(p.ok()) << p.status.message;
+  EXPECT_EQ(p.value.imagePath, arabic + ".iso");
+  EXPECT_FALSE(projectParse(arabic + "[image]\npath = \"x\"\n", "k").ok());
+  EXPECT_EQ(projectParse("[image]\npath = \"\xEE\x80\x80\"\n", "k").status.message,
+            "k: characters U+E000 to U+E3F8 (private use) cannot be read in a project file\n");
+}
+
 TEST(ProjectFile, MistakesNameTheirPlace) {
   const std::string image = "[image]\npath = \"g.iso\"\n";
   EXPECT_EQ(errorOf("[table]\npath = \"t\"\n"),
