@@ -12,44 +12,79 @@
 #include <toml++/toml.h>
 
 namespace {
-// toml++ 3.3 reaches a point it holds unreachable when it asks whether a
-// character from U+FB06 to U+FEFE is white space (its table misses that
-// range): such characters (Arabic and Hebrew presentation forms, variation
-// selectors, ...) are handed to it as stand-ins from U+E000 on and put back
-// in the values it returns. All of them are three UTF-8 bytes.
-constexpr char32_t kFaultyFirst = 0xFB06, kFaultyLast = 0xFEFE, kStandInFirst = 0xE000;
-constexpr char32_t kStandInLast = kStandInFirst + (kFaultyLast - kFaultyFirst);
+// toml++ 3.3 reaches a point it holds unreachable when it asks whether most
+// characters from U+00A1 to U+FEFE are white space (its table misses them):
+// every character from U+0080 to U+FFFF is handed to it as a stand-in from
+// the private use plane (U+F0080 to U+FFFFF, which it tests correctly) and
+// put back in the values it returns. Columns count characters, so the
+// places in its messages stay right.
+constexpr char32_t kStandInBase = 0xF0000;
 
-char32_t threeByteAt(std::string_view text, size_t i) {
-  if (i + 2 >= text.size() || (uint8_t(text[i]) & 0xF0) != 0xE0 ||
-      (uint8_t(text[i + 1]) & 0xC0) != 0x80 || (uint8_t(text[i + 2]) & 0xC0) != 0x80)
-    return 0;
-  return (char32_t(uint8_t(text[i]) & 0x0F) << 12) | (char32_t(uint8_t(text[i + 1]) & 0x3F) << 6) |
-         char32_t(uint8_t(text[i + 2]) & 0x3F);
+// The character at `i` and its length in bytes; length 0 for bytes that are
+// no UTF-8 (toml++ reports those itself).
+char32_t characterAt(const std::string& text, size_t i, size_t* length) {
+  const uint8_t b = uint8_t(text[i]);
+  const size_t n = b < 0x80             ? 1
+                   : (b & 0xE0) == 0xC0 ? 2
+                   : (b & 0xF0) == 0xE0 ? 3
+                   : (b & 0xF8) == 0xF0 ? 4
+                                        : 0;
+  *length = 0;
+  if (n == 0 || i + n > text.size()) return 0;
+  char32_t c = n == 1 ? b : char32_t(b & (0x7F >> n));
+  for (size_t k = 1; k < n; ++k) {
+    if ((uint8_t(text[i + k]) & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (uint8_t(text[i + k]) & 0x3F);
+  }
+  *length = n;
+  return c;
 }
 
-void putThreeBytes(std::string& text, size_t i, char32_t c) {
-  text[i] = char(0xE0 | (c >> 12));
-  text[i + 1] = char(0x80 | ((c >> 6) & 0x3F));
-  text[i + 2] = char(0x80 | (c & 0x3F));
+void appendCharacter(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += char(c);
+  } else if (c < 0x800) {
+    out += char(0xC0 | (c >> 6));
+    out += char(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += char(0xE0 | (c >> 12));
+    out += char(0x80 | ((c >> 6) & 0x3F));
+    out += char(0x80 | (c & 0x3F));
+  } else {
+    out += char(0xF0 | (c >> 18));
+    out += char(0x80 | ((c >> 12) & 0x3F));
+    out += char(0x80 | ((c >> 6) & 0x3F));
+    out += char(0x80 | (c & 0x3F));
+  }
 }
 
-// Moves the characters of [from, to] by `by`; false when a character is
-// found in the range the others move to (it could not be told apart).
-bool moveCharacters(std::string& text, char32_t from, char32_t to, char32_t occupiedFirst,
-                    char32_t occupiedLast, int64_t by) {
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char32_t c = threeByteAt(text, i);
-    if (c >= occupiedFirst && c <= occupiedLast) return false;
-    if (c >= from && c <= to) putThreeBytes(text, i, char32_t(int64_t(c) + by));
+// `text` with the characters of [first, last] moved by `by`; false when a
+// character of [takenFirst, takenLast] is found (it could not be told apart).
+bool moveCharacters(const std::string& text, char32_t first, char32_t last, int64_t by,
+                    char32_t takenFirst, char32_t takenLast, std::string* out) {
+  out->clear();
+  for (size_t i = 0; i < text.size();) {
+    size_t length = 0;
+    const char32_t c = characterAt(text, i, &length);
+    if (length == 0) {  // not UTF-8: left as it is
+      *out += text[i++];
+      continue;
+    }
+    if (c >= takenFirst && c <= takenLast) return false;
+    if (c >= first && c <= last)
+      appendCharacter(*out, char32_t(int64_t(c) + by));
+    else
+      out->append(text, i, length);
+    i += length;
   }
   return true;
 }
 
-std::string fromStandIns(std::string text) {
-  moveCharacters(text, kStandInFirst, kStandInLast, 1, 0,
-                 int64_t(kFaultyFirst) - int64_t(kStandInFirst));
-  return text;
+std::string fromStandIns(const std::string& text) {
+  std::string out;
+  moveCharacters(text, kStandInBase + 0x80, kStandInBase + 0xFFFF, -int64_t(kStandInBase), 1, 0,
+                 &out);
+  return out;
 }
 
 struct KindName {
@@ -302,12 +337,12 @@ const FileRule* projectRuleFor(const Project& project, uint32_t index) {
 Result<Project> projectParse(std::string_view text, const std::string& name) {
   Result<Project> result;
   toml::table root;
-  std::string safe(text);
-  if (!moveCharacters(safe, kFaultyFirst, kFaultyLast, kStandInFirst, kStandInLast,
-                      int64_t(kStandInFirst) - int64_t(kFaultyFirst))) {
+  std::string safe;
+  if (!moveCharacters(std::string(text), 0x80, 0xFFFF, kStandInBase, kStandInBase,
+                      kStandInBase + 0xFFFF, &safe)) {
     result.status = failure(
-        "%s: characters U+E000 to U+E3F8 (private use) cannot be read in a "
-        "project file\n",
+        "%s: characters of the private use plane U+F0000 to U+FFFFF cannot be read in a project "
+        "file\n",
         name.c_str());
     return result;
   }
@@ -316,7 +351,7 @@ Result<Project> projectParse(std::string_view text, const std::string& name) {
   } catch (const toml::parse_error& e) {
     const toml::source_position& pos = e.source().begin;
     result.status = failure("%s:%u:%u: %s\n", name.c_str(), unsigned(pos.line),
-                            unsigned(pos.column), std::string(e.description()).c_str());
+                            unsigned(pos.column), fromStandIns(std::string(e.description())).c_str());
     return result;
   }
   Reader r{name, std::string()};

@@ -35,7 +35,7 @@ TEST(ProjectFile, WrittenProjectReadsBackTheSame) {
   EXPECT_EQ(back.value.smallBattle->lastBattle, 766u);
 }
 
-TEST(ProjectFile, PresentationFormsAreReadAsTheyAre) {
+TEST(ProjectFile, CharactersBeyondAsciiAreReadAsTheyAre) {
   // U+FB50 (Arabic) and U+FE00 (a variation selector): in a value, a
   // comment and where no character may stand.
   const std::string arabic = "\xEF\xAD\x90", selector = "\xEF\xB8\x80";
@@ -44,8 +44,10 @@ TEST(ProjectFile, PresentationFormsAreReadAsTheyAre) {
   ASSERT_TRUE(p.ok()) << p.status.message;
   EXPECT_EQ(p.value.imagePath, arabic + ".iso");
   EXPECT_FALSE(projectParse(arabic + "[image]\npath = \"x\"\n", "k").ok());
-  EXPECT_EQ(projectParse("[image]\npath = \"\xEE\x80\x80\"\n", "k").status.message,
-            "k: characters U+E000 to U+E3F8 (private use) cannot be read in a project file\n");
+  EXPECT_FALSE(projectParse("\xCE\xAB", "k").ok());  // Greek, where no character may stand
+  EXPECT_EQ(projectParse("[image]\npath = \"\xF3\xB0\x80\x80\"\n", "k").status.message,
+            "k: characters of the private use plane U+F0000 to U+FFFFF cannot be read in a project "
+            "file\n");
 }
 
 TEST(ProjectFile, MistakesNameTheirPlace) {
