@@ -350,8 +350,9 @@ Result<Project> projectParse(std::string_view text, const std::string& name) {
     root = toml::parse(safe, name);
   } catch (const toml::parse_error& e) {
     const toml::source_position& pos = e.source().begin;
-    result.status = failure("%s:%u:%u: %s\n", name.c_str(), unsigned(pos.line),
-                            unsigned(pos.column), fromStandIns(std::string(e.description())).c_str());
+    result.status =
+        failure("%s:%u:%u: %s\n", name.c_str(), unsigned(pos.line), unsigned(pos.column),
+                fromStandIns(std::string(e.description())).c_str());
     return result;
   }
   Reader r{name, std::string()};
