@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "common/fileload.h"
 #include "common/outcome.h"
@@ -90,12 +91,14 @@ Status cxDecompressFile(const char* inPath, const char* outPath, const Messages&
 Status cxdDecompressFile(const char* inPath, const char* outPath, bool logging, const char* logPath,
                          const Messages& messages);
 
-// A compressed file held in memory, decompressed into a new block (kCxHistory
-// zero bytes in front, `size` the declared size): the header checks of the
-// tools, and a short stream's "WARN: not all decoded to output file" with
-// its missing bytes zero, as the tools write them. `name` is for messages.
-Result<CxBlock> cxDecompressBuffer(const uint8_t* file, uint32_t fileSize, const char* name,
-                                   const Messages& messages);
+// A compressed file held in memory, decompressed into `buffer` (which a
+// caller keeps from file to file, so that a run over thousands of files
+// allocates once: it only grows): the header checks of the tools, and a
+// short stream's "WARN: not all decoded to output file" with its missing
+// bytes zero, as the tools write them. `name` is for messages. The
+// decompressed bytes (the returned count) start at buffer.data() + kCxHistory.
+Result<uint32_t> cxDecompressReusing(const uint8_t* file, uint32_t fileSize, const char* name,
+                                     std::vector<uint8_t>& buffer, const Messages& messages);
 
 // Greedy compressor. `in` must have kCxHistory zero bytes in front of it.
 // `target` is the wanted stream size (0 = none): the end of the data is then

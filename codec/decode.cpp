@@ -235,9 +235,9 @@ Status cxCheckStoredSize(uint32_t fileSize, uint32_t declared, const char* path)
   return Status();
 }
 
-Result<CxBlock> cxDecompressBuffer(const uint8_t* file, uint32_t fileSize, const char* name,
-                                   const Messages& messages) {
-  Result<CxBlock> result;
+Result<uint32_t> cxDecompressReusing(const uint8_t* file, uint32_t fileSize, const char* name,
+                                     std::vector<uint8_t>& buffer, const Messages& messages) {
+  Result<uint32_t> result;
   result.status =
       fileSize == 0 ? cxCheckHeader(nullptr, 0, name) : cxCheckHeader(file, fileSize, name);
   if (!result.ok()) return result;
@@ -245,16 +245,19 @@ Result<CxBlock> cxDecompressBuffer(const uint8_t* file, uint32_t fileSize, const
   const uint32_t declared = rd32(file + 1);
   if (type == 0) result.status = cxCheckStoredSize(fileSize, declared, name);
   if (!result.ok()) return result;
-  result = cxAllocHistory(declared);
+  result.status = cxCheckBlockSize(0ull + kCxHistory + declared);
   if (!result.ok()) return result;
-  uint8_t* out = result.value.data();
+  if (buffer.size() < kCxHistory + size_t(declared)) buffer.resize(kCxHistory + size_t(declared));
+  std::memset(buffer.data(), 0, kCxHistory);
+  uint8_t* out = buffer.data() + kCxHistory;
+  result.value = declared;
   if (type == 0) {
     if (declared > 0) std::memcpy(out, file + kCxHeaderSize, declared);
     return result;
   }
   Result<uint32_t> got =
       cxDecode(file + kCxHeaderSize, fileSize - kCxHeaderSize, out, declared, type, messages);
-  if (!got.ok()) return {CxBlock(), got.status};
+  if (!got.ok()) return {0, got.status};
   std::memset(out + got.value, 0, declared - got.value);
   return result;
 }

@@ -44,11 +44,13 @@ Result<std::vector<uint8_t>> readDecoded(const LbaImage& image, FILE* stream,
   Status read = lbaReadFile(image, stream, file.index, &stored, Messages());
   if (!read.ok()) return {{}, read};
   if (file.compression < 0) return {std::move(stored), Status()};
-  Result<CxBlock> block =
-      cxDecompressBuffer(stored.data(), uint32_t(stored.size()), name.c_str(), Messages());
-  if (!block.ok()) return {{}, block.status};
-  return {std::vector<uint8_t>(block.value.data(), block.value.data() + block.value.size),
-          Status()};
+  std::vector<uint8_t> buffer;
+  Result<uint32_t> size =
+      cxDecompressReusing(stored.data(), uint32_t(stored.size()), name.c_str(), buffer, Messages());
+  if (!size.ok()) return {{}, size.status};
+  buffer.erase(buffer.begin(), buffer.begin() + kCxHistory);
+  buffer.resize(size.value);
+  return {std::move(buffer), Status()};
 }
 
 const ImageFileState* fileState(const ProjectState& state, uint32_t index) {
@@ -135,14 +137,14 @@ Result<size_t> verify(const std::string& temporary, const CheckedProject& checke
   if (!image.ok()) return {0, image.status};
   Result<LbaStream> stream = lbaOpenStream(temporary.c_str(), "rb");
   if (!stream.ok()) return {0, stream.status};
+  std::vector<uint8_t> stored, buffer;
   for (const RebuiltFile& f : checked.files) {
-    std::vector<uint8_t> stored;
     bool good =
         lbaReadFile(image.value, stream.value.get(), f.file->index, &stored, Messages()).ok();
     if (good && f.file->compression >= 0) {
-      Result<CxBlock> block =
-          cxDecompressBuffer(stored.data(), uint32_t(stored.size()), f.name.c_str(), Messages());
-      good = block.ok() && contentHash(block.value.data(), block.value.size) == f.decodedHash;
+      Result<uint32_t> size = cxDecompressReusing(stored.data(), uint32_t(stored.size()),
+                                                  f.name.c_str(), buffer, Messages());
+      good = size.ok() && contentHash(buffer.data() + kCxHistory, size.value) == f.decodedHash;
     } else if (good) {
       good = contentHash(stored.data(), stored.size()) == f.decodedHash;
     }

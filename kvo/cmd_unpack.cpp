@@ -24,6 +24,16 @@ struct Unpack {
   Messages messages;
   bool problems = false;
   std::vector<uint32_t> gnopFiles;  // headerless bitmaps: converted once their palettes are out
+  // Buffers kept from file to file (thousands of files, one allocation).
+  std::vector<uint8_t> stored;
+  std::vector<uint8_t> decodeBuffer;
+};
+
+// A file's decompressed bytes, in one of the run's buffers.
+struct Decoded {
+  const uint8_t* data = nullptr;
+  size_t size = 0;
+  std::vector<uint8_t> copy() const { return std::vector<uint8_t>(data, data + size); }
 };
 
 std::string extensionOf(const std::string& name) {
@@ -36,12 +46,12 @@ bool listed(const std::vector<std::string>& list, const std::string& item) {
 }
 
 FileKind kindOf(const Project& project, uint32_t index, const std::string& name,
-                const std::vector<uint8_t>& decoded) {
+                const Decoded& decoded) {
   if (const FileRule* rule = projectRuleFor(project, index)) return rule->kind;
   const std::string ext = extensionOf(name);
   if (!ext.empty() && listed(project.dialogExtensions, ext)) return FileKind::Dialog;
   if (!ext.empty() && listed(project.mapExtensions, ext)) return FileKind::Map;
-  if (project.detectGwh && looksLikeGwh(decoded)) return FileKind::Gwh;
+  if (project.detectGwh && looksLikeGwh(decoded.data, decoded.size)) return FileKind::Gwh;
   return FileKind::Raw;
 }
 
@@ -63,24 +73,16 @@ void writeArtefacts(Unpack& u, uint32_t index, const std::vector<Artefact>& arte
   for (const Artefact& a : artefacts) keep(u, writeArtefact(u.ws, index, a.path, a.bytes));
 }
 
-// The decompressed bytes of one stored file; `file` learns its compression.
-Result<std::vector<uint8_t>> decodeStored(std::vector<uint8_t>& stored, bool compressed,
-                                          const std::string& name, ImageFileState* file,
-                                          const Messages& messages) {
-  Result<std::vector<uint8_t>> result;
-  if (!compressed) {
-    result.value = std::move(stored);
-    return result;
-  }
-  file->compression = lbaCompressionType(stored.data(), uint32_t(stored.size()));
-  Result<CxBlock> block =
-      cxDecompressBuffer(stored.data(), uint32_t(stored.size()), name.c_str(), messages);
-  if (!block.ok()) {
-    result.status = block.status;
-    return result;
-  }
-  result.value.assign(block.value.data(), block.value.data() + block.value.size);
-  return result;
+// The decompressed bytes of the stored file in u.stored; `file` learns its
+// compression.
+Result<Decoded> decodeStored(Unpack& u, bool compressed, const std::string& name,
+                             ImageFileState* file) {
+  if (!compressed) return {{u.stored.data(), u.stored.size()}, Status()};
+  file->compression = lbaCompressionType(u.stored.data(), uint32_t(u.stored.size()));
+  Result<uint32_t> size = cxDecompressReusing(u.stored.data(), uint32_t(u.stored.size()),
+                                              name.c_str(), u.decodeBuffer, u.messages);
+  if (!size.ok()) return {Decoded(), size.status};
+  return {{u.decodeBuffer.data() + kCxHistory, size.value}, Status()};
 }
 
 // A headerless bitmap needs its palette file, which may come after it.
@@ -99,7 +101,7 @@ void unpackGnop(Unpack& u, uint32_t index) {
 
 void unpackFile(Unpack& u, const LbaImage& image, FILE* stream, uint32_t index) {
   const LbaFile& f = image.files[index];
-  std::vector<uint8_t> stored;
+  std::vector<uint8_t>& stored = u.stored;
   Status read = lbaReadFile(image, stream, index, &stored, u.messages);
   if (!read.ok()) return problem(u, read);
   ImageFileState file;
@@ -112,18 +114,19 @@ void unpackFile(Unpack& u, const LbaImage& image, FILE* stream, uint32_t index) 
   const std::string name = lbaBaseName(index, f.compressed, stored.data(), head);
   const std::string filesPath = std::string(kFilesFolder) + "/" + name;
   progressAdvance(u.progress, stored.size());
-  Result<std::vector<uint8_t>> decoded =
-      decodeStored(stored, f.compressed, filesPath, &file, u.messages);
+  Result<Decoded> decoded = decodeStored(u, f.compressed, filesPath, &file);
   if (!decoded.ok()) return problem(u, decoded.status);
-  file.decodedSize = uint32_t(decoded.value.size());
-  file.decodedHash = contentHash(decoded.value.data(), decoded.value.size());
-  file.kind = kindOf(*u.converters.project, index, name, decoded.value);
+  const Decoded& bytes = decoded.value;
+  file.decodedSize = uint32_t(bytes.size);
+  file.decodedHash = contentHash(bytes.data, bytes.size);
+  file.kind = kindOf(*u.converters.project, index, name, bytes);
   u.state.files.push_back(file);
-  if (!keep(u, writeArtefact(u.ws, index, filesPath, decoded.value, &file.decodedHash))) return;
+  if (!keep(u, writeArtefact(u.ws, index, filesPath, bytes.data, bytes.size, file.decodedHash)))
+    return;
   if (file.kind == FileKind::Gnop) return u.gnopFiles.push_back(index);
   if (file.kind == FileKind::Raw || file.kind == FileKind::Skip) return;
   Result<std::vector<Artefact>> artefacts =
-      exportArtefacts(u.converters, file.kind, index, name, decoded.value, nullptr, u.messages);
+      exportArtefacts(u.converters, file.kind, index, name, bytes.copy(), nullptr, u.messages);
   if (!artefacts.ok()) return problem(u, artefacts.status);
   writeArtefacts(u, index, artefacts.value);
 }

@@ -219,12 +219,12 @@ Result<Converters> loadConverters(const Workspace& ws, const Messages& messages)
   return result;
 }
 
-bool looksLikeGwh(const Bytes& decoded) {
+bool looksLikeGwh(const uint8_t* decoded, size_t size) {
   // Only a picture that passes without a warning: other files of the same
   // size can pass the checks by chance.
   bool warned = false;
   Messages noted{[&warned](const std::string&) { warned = true; }};
-  return gwhCheck(decoded.data(), decoded.size(), "", noted).ok() && !warned;
+  return gwhCheck(decoded, size, "", noted).ok() && !warned;
 }
 
 Result<std::vector<Artefact>> exportArtefacts(const Converters& c, FileKind kind, uint32_t index,

@@ -33,7 +33,7 @@ struct Converters {
 Result<Converters> loadConverters(const Workspace& ws, const Messages& messages);
 
 // Whether the decompressed bytes hold a picture of the game's .gwh kind.
-bool looksLikeGwh(const std::vector<uint8_t>& decoded);
+bool looksLikeGwh(const uint8_t* decoded, size_t size);
 
 // Unpack: the artefacts of one game file of the given kind. `name` is its
 // file name (for messages and comments), `paletteFile` the decompressed

@@ -168,16 +168,21 @@ Result<std::vector<uint8_t>> loadArtefact(const Workspace& ws, const ArtefactSta
 }
 
 Result<ArtefactState> writeArtefact(const Workspace& ws, uint32_t index,
-                                    const std::string& relative, const std::vector<uint8_t>& data,
-                                    const uint64_t* hash) {
+                                    const std::string& relative, const std::vector<uint8_t>& data) {
+  return writeArtefact(ws, index, relative, data.data(), data.size(),
+                       contentHash(data.data(), data.size()));
+}
+
+Result<ArtefactState> writeArtefact(const Workspace& ws, uint32_t index,
+                                    const std::string& relative, const uint8_t* data, size_t size,
+                                    uint64_t hash) {
   Result<ArtefactState> result;
   const std::string path = workspacePath(ws, relative);
   ArtefactState& a = result.value;
   a.index = index;
   a.path = relative;
-  a.hash = hash ? *hash : contentHash(data.data(), data.size());
-  if (!platMakeFolders(parentOf(path)) ||
-      !platReplaceSave(path.c_str(), data.data(), data.size()) ||
+  a.hash = hash;
+  if (!platMakeFolders(parentOf(path)) || !platReplaceSave(path.c_str(), data, size) ||
       !platFileTime(path, &a.size, &a.modified))
     result.status = failure("ERROR: cannot write file : %s\n", path.c_str());
   return result;

@@ -59,8 +59,11 @@ Result<std::vector<uint8_t>> loadArtefact(const Workspace& ws, const ArtefactSta
 // Writes a file under the root (its folders made first) and returns what
 // the state keeps of it; `hash` is its contentHash when already known.
 Result<ArtefactState> writeArtefact(const Workspace& ws, uint32_t index,
-                                    const std::string& relative, const std::vector<uint8_t>& data,
-                                    const uint64_t* hash = nullptr);
+                                    const std::string& relative, const std::vector<uint8_t>& data);
+// The same for bytes whose contentHash is known.
+Result<ArtefactState> writeArtefact(const Workspace& ws, uint32_t index,
+                                    const std::string& relative, const uint8_t* data, size_t size,
+                                    uint64_t hash);
 
 // Whether an artefact is as the unpack wrote it: same size and time, or,
 // when only the time moved, the same content. `current` receives the file's

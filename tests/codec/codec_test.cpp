@@ -270,9 +270,10 @@ TEST(WholeFiles, DamagedInputsAreReturnedNotFatal) {
 TEST(WholeFiles, DecompressedInMemoryAsTheToolsWriteThem) {
   std::string messages;
   auto decoded = [&](const Bytes& file) {
-    Result<CxBlock> r =
-        cxDecompressBuffer(file.data(), uint32_t(file.size()), "f", collectInto(&messages));
-    return r.ok() ? Bytes(r.value.data(), r.value.data() + r.value.size)
+    Bytes buffer(kCxHistory, 0xAA);  // reused: its front is cleared again
+    Result<uint32_t> r = cxDecompressReusing(file.data(), uint32_t(file.size()), "f", buffer,
+                                             collectInto(&messages));
+    return r.ok() ? Bytes(buffer.begin() + kCxHistory, buffer.begin() + kCxHistory + r.value)
                   : bytesOf(r.status.message);
   };
   EXPECT_EQ(decoded(compressFile(bytesOf("abcabcabcabc"), 1)), bytesOf("abcabcabcabc"));
