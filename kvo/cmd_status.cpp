@@ -5,6 +5,7 @@
 
 #include "kvo/commands.h"
 #include "kvo/po.h"
+#include "kvo/rebuild.h"
 #include "kvo/workspace.h"
 
 namespace {
@@ -48,6 +49,17 @@ void countPo(const Workspace& ws, const ArtefactState& a, Totals& t) {
   if (fuzzy) std::printf(", %zu fuzzy", fuzzy);
   std::printf("\n");
 }
+// A plain file the unpack copied without hashing it, saved again unchanged.
+bool unchangedPlainFile(const Workspace& ws, const ProjectState& state, const ArtefactState& a) {
+  if (a.hash != 0 || !under(a.path, kFilesFolder)) return false;
+  for (const ImageFileState& f : state.files) {
+    if (f.index != a.index) continue;
+    Result<std::vector<uint8_t>> bytes = loadArtefact(ws, a);
+    return bytes.ok() &&
+           sameAsOriginal(ws, f, bytes.value, contentHash(bytes.value.data(), bytes.value.size()));
+  }
+  return false;
+}
 }  // namespace
 
 int runStatus(const StatusOptions& options) {
@@ -64,7 +76,7 @@ int runStatus(const StatusOptions& options) {
       std::printf("%s: missing\n", path.c_str());
     } else if (under(a.path, kTextFolder)) {
       countPo(ws.value, a, t);
-    } else if (check == ArtefactCheck::Changed) {
+    } else if (check == ArtefactCheck::Changed && !unchangedPlainFile(ws.value, state.value, a)) {
       ++(under(a.path, kPicsFolder) ? t.pictures : t.files);
       std::printf("%s: changed\n", path.c_str());
     }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "codec/codec.h"
+#include "common/streams.h"
 #include "kvo/commands.h"
 #include "kvo/convert.h"
 #include "kvo/imagehash.h"
@@ -11,8 +12,10 @@
 #include "kvo/workspace.h"
 #include "lba/lba_image.h"
 #include "lba/lba_names.h"
+#include "platform/filecopy.h"
 #include "platform/folders.h"
 #include "platform/platform.h"
+#include "platform/replace.h"
 
 namespace {
 // Everything one unpack run carries from file to file.
@@ -99,7 +102,52 @@ void unpackGnop(Unpack& u, uint32_t index) {
   writeArtefacts(u, index, artefacts.value);
 }
 
+// A plain file that needs no conversion is copied inside the kernel, as
+// kvolba -e copies, and not hashed: its state says so (hash 0) and a later
+// check compares it with its bytes in the image. False when that does not
+// apply (the caller then reads it as any other file).
+bool copiedInKernel(Unpack& u, const LbaImage& image, FILE* stream, uint32_t index) {
+  const LbaFile& f = image.files[index];
+  if (!KVO_PLAT_KERNEL_COPY || f.compressed || f.size > f.span) return false;
+  uint8_t head[16];
+  const uint32_t n = f.size < sizeof head ? f.size : uint32_t(sizeof head);
+  if (!seekUnnamed(stream, int64_t(f.offset), SEEK_SET).ok()) return false;
+  Result<size_t> got = readUnnamed(stream, head, 1, n);
+  if (!got.ok() || got.value != n) return false;
+  const std::string name = lbaBaseName(index, false, head, n);
+  if (kindOf(*u.converters.project, index, name, Decoded{head, f.size}) != FileKind::Raw)
+    return false;
+  const std::string relative = std::string(kFilesFolder) + "/" + name;
+  const std::string path = workspacePath(u.ws, relative);
+  platMakeFolders(u.ws.root + "/" + kFilesFolder);
+  FILE* out = platReplaceOpen(path.c_str(), "wb");
+  if (!out) return false;
+  PlatKernelCopy copy = platCopyRangeInKernel(stream, f.offset, out, f.size);
+  if (!copy.ok || copy.error != 0) {
+    platReplaceDiscard(out);
+    return false;
+  }
+  ArtefactState a{index, relative, 0, 0, 0};
+  if (!platReplaceCommit(out) || !platFileTime(path, &a.size, &a.modified)) {
+    problem(u, failure("ERROR: cannot write file : %s\n", path.c_str()));
+    return true;
+  }
+  lbaReportShortFile(image, index, copy.done, f.size, u.messages);
+  progressAdvance(u.progress, copy.done);
+  ImageFileState file;
+  file.index = index;
+  file.entry = f.entry;
+  file.offset = f.offset;
+  file.span = f.span;
+  file.storedSize = file.decodedSize = copy.done;
+  file.kind = FileKind::Raw;
+  u.state.files.push_back(file);
+  u.state.artefacts.push_back(a);
+  return true;
+}
+
 void unpackFile(Unpack& u, const LbaImage& image, FILE* stream, uint32_t index) {
+  if (copiedInKernel(u, image, stream, index)) return;
   const LbaFile& f = image.files[index];
   std::vector<uint8_t>& stored = u.stored;
   Status read = lbaReadFile(image, stream, index, &stored, u.messages);

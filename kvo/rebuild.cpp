@@ -5,9 +5,10 @@
 
 #include "codec/codec.h"
 #include "common/le.h"
+#include "platform/platform.h"
 
 namespace {
-const ImageFileState* stateOf(const ProjectState& state, uint32_t index) {
+const ImageFileState* stateOfFile(const ProjectState& state, uint32_t index) {
   auto at = std::lower_bound(state.files.begin(), state.files.end(), index,
                              [](const ImageFileState& f, uint32_t i) { return f.index < i; });
   return at != state.files.end() && at->index == index ? &*at : nullptr;
@@ -44,6 +45,22 @@ Status currentArtefacts(const Workspace& ws, const ProjectState& state, uint32_t
   return Status();
 }
 }  // namespace
+
+// Whether a rebuilt file is the original: by its hash, or, for a plain file
+// the unpack copied without hashing it (hash 0), by its bytes in the image.
+bool sameAsOriginal(const Workspace& ws, const ImageFileState& f,
+                    const std::vector<uint8_t>& decoded, uint64_t hash) {
+  if (decoded.size() != f.decodedSize) return false;
+  if (f.decodedHash != 0 || f.compression >= 0) return hash == f.decodedHash;
+  FILE* fp = platFopen(ws.imagePath.c_str(), "rb");
+  if (!fp) return false;
+  std::vector<uint8_t> original(decoded.size());
+  const bool same = platFseek64(fp, int64_t(f.offset), SEEK_SET) == 0 &&
+                    std::fread(original.data(), 1, original.size(), fp) == original.size() &&
+                    original == decoded;
+  std::fclose(fp);
+  return same;
+}
 
 std::vector<uint32_t> changedFiles(const Workspace& ws, const ProjectState& state,
                                    std::vector<Problem>* problems) {
@@ -98,7 +115,7 @@ Result<RebuiltFile> rebuildFile(const Workspace& ws, const ProjectState& state,
                                 std::vector<Problem>* problems, const Messages& messages) {
   Result<RebuiltFile> result;
   RebuiltFile& r = result.value;
-  r.file = stateOf(state, index);
+  r.file = stateOfFile(state, index);
   if (!r.file) {
     result.status = failure("ERROR: file %04u is not in the project's state\n", index);
     return result;
@@ -126,7 +143,7 @@ Result<RebuiltFile> rebuildFile(const Workspace& ws, const ProjectState& state,
   }
   r.decoded = std::move(decoded.value);
   r.decodedHash = contentHash(r.decoded.data(), r.decoded.size());
-  r.same = r.decoded.size() == r.file->decodedSize && r.decodedHash == r.file->decodedHash;
+  r.same = sameAsOriginal(ws, *r.file, r.decoded, r.decodedHash);
   if (r.same) return result;
   Result<std::vector<uint8_t>> stored = storeLikeOriginal(*r.file, r.decoded, messages);
   if (!stored.ok()) {

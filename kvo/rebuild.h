@@ -12,6 +12,12 @@
 #include "kvo/state.h"
 #include "kvo/workspace.h"
 
+// Whether a file's decompressed bytes are the original's: by its hash, or,
+// for a plain file the unpack copied without hashing it (hash 0), by its
+// bytes in the image.
+bool sameAsOriginal(const Workspace& ws, const ImageFileState& file,
+                    const std::vector<uint8_t>& decoded, uint64_t hash);
+
 // The indexes of the image files with a changed artefact, ascending. A
 // missing artefact is a problem (the unpack wrote it; it is needed) and
 // leaves its file out.

@@ -22,7 +22,8 @@ struct ImageFileState {
   int compression = -1;     // -1: stored plain; else the compressed type 0, 1 or 2
   FileKind kind = FileKind::Raw;
   uint32_t decodedSize = 0;
-  uint64_t decodedHash = 0;  // contentHash of the decompressed bytes
+  uint64_t decodedHash = 0;  // contentHash of the decompressed bytes; 0: not hashed (a plain file
+                             // copied as it is: its bytes in the image tell)
 };
 
 // A file the unpack wrote into the project, by its path under the project
