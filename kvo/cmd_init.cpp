@@ -3,37 +3,15 @@
 
 #include "common/outcome.h"
 #include "kvo/commands.h"
+#include "kvo/imagehash.h"
 #include "kvo/project.h"
-#include "kvo/sha256.h"
 #include "kvo/workspace.h"
 #include "platform/folders.h"
 #include "platform/platform.h"
 #include "platform/replace.h"
 
-namespace {
-const char kProjectFile[] = "kvo.toml";
-
-// Size and SHA-256 of the image, read in pieces.
-Status hashImage(const std::string& path, Project* project) {
-  FILE* fp = platFopen(path.c_str(), "rb");
-  if (!fp) return failure("ERROR: cannot read the disc image : %s\n", path.c_str());
-  std::vector<uint8_t> piece(1 << 20);
-  Sha256 hash = sha256Start();
-  size_t got;
-  while ((got = std::fread(piece.data(), 1, piece.size(), fp)) > 0) {
-    sha256Add(hash, piece.data(), got);
-    project->imageSize += got;
-  }
-  bool readFailed = std::ferror(fp) != 0;
-  std::fclose(fp);
-  if (readFailed) return failure("ERROR: cannot read the disc image : %s\n", path.c_str());
-  project->imageSha256 = sha256Hex(sha256Finish(hash));
-  return Status();
-}
-}  // namespace
-
 int runInit(const InitOptions& options) {
-  const std::string target = options.dir + "/" + kProjectFile;
+  const std::string target = options.dir + "/" + kProjectFileName;
   PlatStat st;
   if (platStat(target.c_str(), &st)) {
     std::fprintf(stderr, "ERROR: a project exists already, kvo init does not replace it : %s\n",
@@ -51,11 +29,9 @@ int runInit(const InitOptions& options) {
   Project project;
   project.imagePath = platRelativePath(options.image, options.dir);
   if (!options.table.empty()) project.tablePath = platRelativePath(options.table, options.dir);
-  Status hashed = hashImage(options.image, &project);
-  if (!hashed.ok()) {
-    std::fputs(hashed.message.c_str(), stderr);
-    return kProblems;
-  }
+  Result<std::string> hashed = hashImage(options.image, &project.imageSize);
+  if (!hashed.ok()) return reportFailure(hashed.status);
+  project.imageSha256 = hashed.value;
   std::string text = projectWrite(project);
   if (!platMakeFolders(options.dir) || !platReplaceSave(target.c_str(), text.data(), text.size())) {
     std::fprintf(stderr, "ERROR: cannot write the project file : %s\n", target.c_str());

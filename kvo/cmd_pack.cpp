@@ -53,12 +53,6 @@ Result<std::vector<uint8_t>> readDecoded(const LbaImage& image, FILE* stream,
   return {std::move(buffer), Status()};
 }
 
-const ImageFileState* fileState(const ProjectState& state, uint32_t index) {
-  for (const ImageFileState& f : state.files)
-    if (f.index == index) return &f;
-  return nullptr;
-}
-
 // The small battle file holds a part of each battle file: the parts of the
 // changed battle files are refreshed from the new image (as kvobtsc -i does)
 // and the small battle file is written after them.
@@ -66,7 +60,7 @@ Status refreshSmallBattle(const Workspace& ws, const ProjectState& state, Checke
                           LbaImage& image, FILE* stream, const Messages& messages) {
   const std::optional<SmallBattleRule>& rule = ws.project.smallBattle;
   if (!rule) return Status();
-  const ImageFileState* small = fileState(state, rule->index);
+  const ImageFileState* small = stateFileOf(state, rule->index);
   if (!small)
     return failure("ERROR: the small battle file %04u is no file of the image\n", rule->index);
   const std::string smallName = formatText("%04u", rule->index);
@@ -162,9 +156,21 @@ void printSummary(const CheckedProject& checked, const std::vector<std::string>&
                 f.storedSize, f.file->span, results[i].c_str());
   }
 }
+int writePatch(const std::string& original, const std::string& image, const std::string& patch) {
+  int status = platRunProgram({"xdelta3", "-e", "-f", "-s", original, image, patch});
+  if (status == -1)
+    return reportFailure(failure(
+        "ERROR: the patch needs the program xdelta3, which is not installed (Debian: apt-get "
+        "install xdelta3); the image is written : %s\n",
+        patch.c_str()));
+  if (status != 0)
+    return reportFailure(
+        failure("ERROR: xdelta3 failed (exit status %d); the image is written : %s\n", status,
+                patch.c_str()));
+  std::printf("kvo pack: patch written to %s\n", patch.c_str());
+  return kDone;
+}
 }  // namespace
-
-int writePatch(const std::string& original, const std::string& image, const std::string& patch);
 
 int runPack(const PackOptions& options) {
   Messages messages = stderrLines();
@@ -205,20 +211,5 @@ int runPack(const PackOptions& options) {
               counted(c.files.size(), "changed file", "changed files").c_str(),
               options.output.c_str());
   if (!options.patch.empty()) return writePatch(p.ws.imagePath, options.output, options.patch);
-  return kDone;
-}
-
-int writePatch(const std::string& original, const std::string& image, const std::string& patch) {
-  int status = platRunProgram({"xdelta3", "-e", "-f", "-s", original, image, patch});
-  if (status == -1)
-    return reportFailure(failure(
-        "ERROR: the patch needs the program xdelta3, which is not installed (Debian: apt-get "
-        "install xdelta3); the image is written : %s\n",
-        patch.c_str()));
-  if (status != 0)
-    return reportFailure(
-        failure("ERROR: xdelta3 failed (exit status %d); the image is written : %s\n", status,
-                patch.c_str()));
-  std::printf("kvo pack: patch written to %s\n", patch.c_str());
   return kDone;
 }

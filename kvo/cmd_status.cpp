@@ -52,11 +52,10 @@ void countPo(const Workspace& ws, const ArtefactState& a, Totals& t) {
 // A plain file the unpack copied without hashing it, saved again unchanged.
 bool unchangedPlainFile(const Workspace& ws, const ProjectState& state, const ArtefactState& a) {
   if (a.hash != 0 || !under(a.path, kFilesFolder)) return false;
-  for (const ImageFileState& f : state.files) {
-    if (f.index != a.index) continue;
+  if (const ImageFileState* f = stateFileOf(state, a.index)) {
     Result<std::vector<uint8_t>> bytes = loadArtefact(ws, a);
     return bytes.ok() &&
-           sameAsOriginal(ws, f, bytes.value, contentHash(bytes.value.data(), bytes.value.size()));
+           sameAsOriginal(ws, *f, bytes.value, contentHash(bytes.value.data(), bytes.value.size()));
   }
   return false;
 }

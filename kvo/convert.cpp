@@ -34,6 +34,10 @@ Result<std::vector<Artefact>> exportDialog(const Converters& c, uint32_t index,
                                            const Messages& messages) {
   Result<BtFile> bt = btOpen(decoded, name.c_str(), messages);
   if (!bt.ok()) return {{}, bt.status};
+  // A container without a dialog section has no text to translate.
+  if (bt.value.sectionCount <= kBtDialogSection ||
+      !btPointerPresent(btSlot(bt.value, kBtDialogSection)))
+    return {};
   Result<DialogView> view = openDialogs(bt.value, messages);
   if (!view.ok()) return {{}, view.status};
   std::vector<GameText> texts;
@@ -157,29 +161,43 @@ GnopParams gnopParams(const GnopRule& rule) {
   return p;
 }
 
+// The geometry of a headerless bitmap; kvo.toml may have lost its rule since
+// the unpack.
+Result<GnopRule> gnopRuleOf(const Converters& c, uint32_t index) {
+  const FileRule* rule = projectRuleFor(*c.project, index);
+  if (rule && rule->kind == FileKind::Gnop) return {rule->gnop, Status()};
+  return {GnopRule(), failure("ERROR: file %04u is a headerless bitmap of the unpack, but kvo.toml "
+                              "gives it no gnop rule now\n",
+                              index)};
+}
+
 Result<std::vector<Artefact>> exportGnop(const Converters& c, uint32_t index,
                                          const std::string& name, const Bytes& bitmap,
                                          const Bytes& palettes, const Messages& messages) {
-  const GnopRule& rule = projectRuleFor(*c.project, index)->gnop;
+  const Result<GnopRule> rule = gnopRuleOf(c, index);
+  if (!rule.ok()) return {{}, rule.status};
   const std::string path = picPath(index);
-  Result<Bytes> bmp = gnopBitmapToBmp(bitmap, palettes, gnopParams(rule), GnopExportSettings(),
-                                      rule.paletteNumber, 0, name.c_str(), path.c_str(), messages);
+  Result<Bytes> bmp =
+      gnopBitmapToBmp(bitmap, palettes, gnopParams(rule.value), GnopExportSettings(),
+                      rule.value.paletteNumber, 0, name.c_str(), path.c_str(), messages);
   if (!bmp.ok()) return {{}, bmp.status};
   return {{{path, std::move(bmp.value)}}, Status()};
 }
 
 Result<Bytes> importGnop(const Converters& c, uint32_t index, const Bytes& base,
                          const std::vector<Artefact>& artefacts, const Messages& messages) {
-  const GnopRule& rule = projectRuleFor(*c.project, index)->gnop;
+  const Result<GnopRule> rule = gnopRuleOf(c, index);
+  if (!rule.ok()) return {{}, rule.status};
+  const uint32_t offset = rule.value.bitmapOffset;
   for (const Artefact& a : artefacts) {
     if (a.path != picPath(index)) continue;
     Result<Bytes> pixels = gnopBitmapFromBmp(a.bytes, a.path.c_str(), messages);
     if (!pixels.ok()) return pixels;
     Bytes out = base;
-    if (rule.bitmapOffset + pixels.value.size() > out.size())
+    if (offset + pixels.value.size() > out.size())
       return {{},
               failure("ERROR: the picture does not fit its bitmap file : %s\n", a.path.c_str())};
-    std::copy(pixels.value.begin(), pixels.value.end(), out.begin() + rule.bitmapOffset);
+    std::copy(pixels.value.begin(), pixels.value.end(), out.begin() + offset);
     return {std::move(out), Status()};
   }
   return {base, Status()};
@@ -246,9 +264,8 @@ Result<std::vector<Artefact>> exportArtefacts(const Converters& c, FileKind kind
 
 Result<Bytes> importArtefacts(const Converters& c, FileKind kind, uint32_t index,
                               const std::string& name, const Bytes& base,
-                              const std::vector<Artefact>& artefacts, const Bytes* paletteFile,
+                              const std::vector<Artefact>& artefacts,
                               std::vector<Problem>* problems, const Messages& messages) {
-  (void)paletteFile;
   switch (kind) {
     case FileKind::Dialog:
       return importDialog(c, index, name, base, artefacts, problems, messages);

@@ -60,6 +60,5 @@ Result<std::vector<uint8_t>> importArtefacts(const Converters& c, FileKind kind,
                                              const std::string& name,
                                              const std::vector<uint8_t>& base,
                                              const std::vector<Artefact>& artefacts,
-                                             const std::vector<uint8_t>* paletteFile,
                                              std::vector<Problem>* problems,
                                              const Messages& messages);

@@ -8,12 +8,6 @@
 #include "platform/platform.h"
 
 namespace {
-const ImageFileState* stateOfFile(const ProjectState& state, uint32_t index) {
-  auto at = std::lower_bound(state.files.begin(), state.files.end(), index,
-                             [](const ImageFileState& f, uint32_t i) { return f.index < i; });
-  return at != state.files.end() && at->index == index ? &*at : nullptr;
-}
-
 bool isFilesArtefact(const ArtefactState& a) {
   return a.path.compare(0, std::strlen(kFilesFolder) + 1, std::string(kFilesFolder) + "/") == 0;
 }
@@ -115,7 +109,7 @@ Result<RebuiltFile> rebuildFile(const Workspace& ws, const ProjectState& state,
                                 std::vector<Problem>* problems, const Messages& messages) {
   Result<RebuiltFile> result;
   RebuiltFile& r = result.value;
-  r.file = stateOfFile(state, index);
+  r.file = stateFileOf(state, index);
   if (!r.file) {
     result.status = failure("ERROR: file %04u is not in the project's state\n", index);
     return result;
@@ -124,19 +118,11 @@ Result<RebuiltFile> rebuildFile(const Workspace& ws, const ProjectState& state,
   std::vector<Artefact> others;
   result.status = currentArtefacts(ws, state, index, &base, &r.name, &others);
   if (!result.ok()) return result;
-  std::vector<uint8_t> palettes;
-  const std::vector<uint8_t>* paletteFile = nullptr;
-  if (r.file->kind == FileKind::Gnop) {
-    const FileRule* rule = projectRuleFor(ws.project, index);
-    result.status = readFilesArtefact(ws, state, rule->gnop.paletteIndex, &palettes);
-    if (!result.ok()) return result;
-    paletteFile = &palettes;
-  }
   Result<std::vector<uint8_t>> decoded =
       r.file->kind == FileKind::Raw || r.file->kind == FileKind::Skip
           ? Result<std::vector<uint8_t>>{base, Status()}
-          : importArtefacts(converters, r.file->kind, index, r.name, base, others, paletteFile,
-                            problems, messages);
+          : importArtefacts(converters, r.file->kind, index, r.name, base, others, problems,
+                            messages);
   if (!decoded.ok()) {
     result.status = decoded.status;
     return result;

@@ -1,5 +1,6 @@
 #include "kvo/state.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstring>
 
@@ -113,6 +114,12 @@ bool readLine(std::string_view line, ProjectState* state, bool* sawImage) {
   return false;
 }
 }  // namespace
+
+const ImageFileState* stateFileOf(const ProjectState& state, uint32_t index) {
+  auto at = std::lower_bound(state.files.begin(), state.files.end(), index,
+                             [](const ImageFileState& f, uint32_t i) { return f.index < i; });
+  return at != state.files.end() && at->index == index ? &*at : nullptr;
+}
 
 uint64_t contentHash(const void* data, size_t size) {
   const uint8_t* p = static_cast<const uint8_t*>(data);

@@ -45,6 +45,9 @@ struct ProjectState {
   std::vector<ArtefactState> artefacts;
 };
 
+// The state of image file `index`, or null.
+const ImageFileState* stateFileOf(const ProjectState& state, uint32_t index);
+
 // A fast 64-bit hash to tell changed content (not a cryptographic one).
 uint64_t contentHash(const void* data, size_t size);
 

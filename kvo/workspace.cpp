@@ -142,12 +142,7 @@ Status readFilesArtefact(const Workspace& ws, const ProjectState& state, uint32_
   const std::string prefix = std::string(kFilesFolder) + "/";
   for (const ArtefactState& a : state.artefacts) {
     if (a.index != index || a.path.compare(0, prefix.size(), prefix) != 0) continue;
-    if (a.size == 0) {
-      bytes->clear();
-      return Status();
-    }
-    Result<std::vector<uint8_t>> loaded =
-        loadFile(workspacePath(ws, a.path).c_str(), FileWording::Plain);
+    Result<std::vector<uint8_t>> loaded = loadArtefact(ws, a);
     if (!loaded.ok()) return loaded.status;
     *bytes = std::move(loaded.value);
     return Status();
