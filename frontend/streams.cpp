@@ -132,15 +132,6 @@ void outWrite(FILE* fp, const void* data, uint32_t length) {
   exitOnFailure(written);
 }
 
-void outWriteZeros(FILE* fp, uint32_t count) {
-  static const uint8_t zeros[4096] = {};
-  while (count > 0) {
-    uint32_t part = count < sizeof zeros ? count : static_cast<uint32_t>(sizeof zeros);
-    outWrite(fp, zeros, part);
-    count -= part;
-  }
-}
-
 void outCommit(FILE* fp) {
   const std::string path = fpToNameGet(fp);
   fpToNameRemove(fp);

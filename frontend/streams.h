@@ -35,7 +35,5 @@ size_t fwriteU(const void* buffer, size_t size, size_t count, FILE* fp);
 FILE* outOpen(const char* path, const char* mode);
 // On a short write the temporary file is removed and the process ends.
 void outWrite(FILE* fp, const void* data, uint32_t length);
-// Writes `count` zero bytes.
-void outWriteZeros(FILE* fp, uint32_t count);
 void outCommit(FILE* fp);
 uint32_t outSave(const char* path, const void* data, uint32_t length);
