@@ -74,6 +74,22 @@ bool readFileLine(std::string_view rest, ImageFileState* f) {
          readNumber(rest, &f->decodedHash, 16) && rest.empty();
 }
 
+// A path the unpack writes: folders below the project folder only ("/"
+// between them, no "..", no drive), since a later unpack --force removes
+// what the state names.
+bool isProjectPath(std::string_view path) {
+  if (path.empty() || path.find_first_of(std::string_view("\\:\0", 3)) != std::string_view::npos)
+    return false;
+  size_t start = 0;
+  while (true) {
+    size_t end = path.find('/', start);
+    std::string_view part = path.substr(start, end == std::string_view::npos ? end : end - start);
+    if (part.empty() || part == "." || part == "..") return false;
+    if (end == std::string_view::npos) return true;
+    start = end + 1;
+  }
+}
+
 bool readArtefactLine(std::string_view rest, ArtefactState* a) {
   uint64_t modified = 0;
   if (!readNumber(rest, &a->index) || !readNumber(rest, &a->size) || !readNumber(rest, &modified) ||
@@ -81,7 +97,7 @@ bool readArtefactLine(std::string_view rest, ArtefactState* a) {
     return false;
   a->modified = int64_t(modified);
   a->path = std::string(rest);
-  return a->path.find('\0') == std::string::npos;
+  return isProjectPath(a->path);
 }
 
 bool readImageLine(std::string_view rest, ProjectState* state) {

@@ -42,6 +42,9 @@ TEST(ProjectState, DamageIsReportedWithItsLine) {
             ".kvo/state:3: damaged project state: unexpected line\n");
   EXPECT_EQ(error(head + "file 2 2 3 4 5 - raw 1 0\nfile 1 2 3 4 5 - raw 1 0\n"),
             ".kvo/state:4: damaged project state: unexpected line\n");
+  for (const char* path : {"../x", "files/../../x", "/etc/x", "C:x", "a\\b", "a//b"})
+    EXPECT_EQ(error(head + "artefact 1 2 3 4 " + path + "\n"),
+              ".kvo/state:3: damaged project state: unexpected line\n");
   EXPECT_EQ(error(head + "artefact 1 2 3 4"),
             ".kvo/state:3: damaged project state: the last line is cut short\n");
   EXPECT_NE(contentHash("abcdefgh1", 9), contentHash("abcdefgh2", 9));
