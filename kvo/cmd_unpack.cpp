@@ -119,7 +119,6 @@ bool copiedInKernel(Unpack& u, const LbaImage& image, FILE* stream, uint32_t ind
     return false;
   const std::string relative = std::string(kFilesFolder) + "/" + name;
   const std::string path = workspacePath(u.ws, relative);
-  platMakeFolders(u.ws.root + "/" + kFilesFolder);
   FILE* out = platReplaceOpen(path.c_str(), "wb");
   if (!out) return false;
   PlatKernelCopy copy = platCopyRangeInKernel(stream, f.offset, out, f.size);
@@ -217,6 +216,7 @@ int runUnpack(const UnpackOptions& options) {
   Result<LbaStream> stream = lbaOpenStream(u.ws.imagePath.c_str(), "rb");
   if (!stream.ok()) return reportFailure(stream.status);
   if (unpacked) removeArtefacts(u.ws);
+  platMakeFolders(workspacePath(u.ws, kFilesFolder));
   u.progress = progressStart("unpack", image.value.fileCount());
   for (uint32_t i = 0; i < image.value.fileCount(); ++i)
     unpackFile(u, image.value, stream.value.get(), i);

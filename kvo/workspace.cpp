@@ -177,8 +177,11 @@ Result<ArtefactState> writeArtefact(const Workspace& ws, uint32_t index,
   a.index = index;
   a.path = relative;
   a.hash = hash;
-  if (!platMakeFolders(parentOf(path)) || !platReplaceSave(path.c_str(), data, size) ||
-      !platFileTime(path, &a.size, &a.modified))
+  // Its folder is made only when the first try finds none (thousands of
+  // files go into a few folders).
+  const bool saved = platReplaceSave(path.c_str(), data, size) ||
+                     (platMakeFolders(parentOf(path)) && platReplaceSave(path.c_str(), data, size));
+  if (!saved || !platFileTime(path, &a.size, &a.modified))
     result.status = failure("ERROR: cannot write file : %s\n", path.c_str());
   return result;
 }
